@@ -1,0 +1,259 @@
+#include "light_curve.h"
+
+#include "plane.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <optional>
+#include <string>
+
+namespace lumivar {
+
+namespace {
+
+// Walks a text as the number reader sees it: blanks, tabs and line feeds do
+// not exist for it.
+class SignificantChars {
+public:
+    explicit SignificantChars(std::string_view text) : m_text(text) { skipIgnored(); }
+
+    [[nodiscard]] bool atEnd() const { return m_pos == m_text.size(); }
+    [[nodiscard]] char peek() const { return atEnd() ? '\0' : m_text[m_pos]; }
+
+    void advance()
+    {
+        ++m_pos;
+        skipIgnored();
+    }
+
+    bool take(char upperCaseLetter)
+    {
+        const char c = peek();
+        if (c == upperCaseLetter || c == upperCaseLetter - 'A' + 'a') {
+            advance();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    void skipIgnored()
+    {
+        while (m_pos < m_text.size()
+               && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t' || m_text[m_pos] == '\n')) {
+            ++m_pos;
+        }
+    }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+bool isDecimalDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::optional<int> digitValue(char c, int radix)
+{
+    int value = radix;
+    if (isDecimalDigit(c)) {
+        value = c - '0';
+    } else if (c >= 'A' && c <= 'F') {
+        value = c - 'A' + 10;
+    } else if (c >= 'a' && c <= 'f') {
+        value = c - 'a' + 10;
+    }
+    return value < radix ? std::optional<int>(value) : std::nullopt;
+}
+
+double readInteger(SignificantChars& chars, int radix)
+{
+    double value = 0.0;
+    while (const auto digit = digitValue(chars.peek(), radix)) {
+        value = value * radix + *digit;
+        chars.advance();
+    }
+    return value;
+}
+
+// Collects the decimal number at the reader's position in the compact form
+// std::from_chars reads ("123.45e-6"), and the rough decimal magnitude needed
+// to tell an overflow from an underflow when from_chars gives up on range.
+struct DecimalText {
+    std::string text;
+    bool negative = false;
+    bool hasMantissaDigits = false;
+    long long magnitude = 0; // about log10 of the value
+};
+
+void appendDigits(SignificantChars& chars, std::string& out)
+{
+    while (isDecimalDigit(chars.peek())) {
+        out.push_back(chars.peek());
+        chars.advance();
+    }
+}
+
+DecimalText collectDecimal(SignificantChars& chars)
+{
+    DecimalText number;
+    if (chars.peek() == '+' || chars.peek() == '-') {
+        number.negative = chars.peek() == '-';
+        chars.advance();
+    }
+
+    appendDigits(chars, number.text);
+    const std::size_t integerDigits = number.text.size();
+    std::size_t fractionDigits = 0;
+    if (chars.peek() == '.') {
+        number.text.push_back('.');
+        chars.advance();
+        appendDigits(chars, number.text);
+        fractionDigits = number.text.size() - integerDigits - 1;
+    }
+    number.hasMantissaDigits = integerDigits + fractionDigits > 0;
+    if (!number.hasMantissaDigits) {
+        return number;
+    }
+
+    const std::size_t firstNonZero = number.text.find_first_not_of("0.");
+    if (firstNonZero != std::string::npos) {
+        number.magnitude = firstNonZero < integerDigits
+                               ? static_cast<long long>(integerDigits - firstNonZero)
+                               : -static_cast<long long>(firstNonZero - integerDigits);
+    }
+
+    if (chars.take('E')) {
+        std::string exponent = "e";
+        if (chars.peek() == '+' || chars.peek() == '-') {
+            exponent.push_back(chars.peek());
+            chars.advance();
+        }
+        const std::size_t signLength = exponent.size();
+        appendDigits(chars, exponent);
+        if (exponent.size() > signLength) {
+            number.text += exponent;
+            constexpr long long kSaturation = 1'000'000'000;
+            long long value = 0;
+            for (std::size_t i = signLength; i < exponent.size() && value < kSaturation; ++i) {
+                value = value * 10 + (exponent[i] - '0');
+            }
+            number.magnitude += exponent[1] == '-' ? -value : value;
+        }
+    }
+    return number;
+}
+
+double convertDecimal(const DecimalText& number)
+{
+    if (!number.hasMantissaDigits) {
+        return 0.0;
+    }
+    double value = 0.0;
+    const char* first = number.text.data();
+    const auto [end, error] = std::from_chars(first, first + number.text.size(), value);
+    (void)end;
+    if (error == std::errc::result_out_of_range) {
+        value = number.magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return number.negative ? -value : value;
+}
+
+// An intermediate result the plot cannot go on with.
+std::optional<PlotFault> faultOf(double value)
+{
+    if (std::isnan(value)) {
+        return PlotFault::InvalidOperation;
+    }
+    if (std::isinf(value)) {
+        return PlotFault::Overflow;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+double textToNumber(std::string_view text)
+{
+    SignificantChars chars(text);
+    if (chars.peek() == '&') {
+        chars.advance();
+        if (chars.take('H')) {
+            return readInteger(chars, 16);
+        }
+        if (chars.take('O')) {
+            return readInteger(chars, 8);
+        }
+        return 0.0;
+    }
+    return convertDecimal(collectDecimal(chars));
+}
+
+CurveParameters readParameters(const CurveInput& input)
+{
+    return {textToNumber(input.texts[0]), textToNumber(input.texts[1]), textToNumber(input.texts[2]),
+            textToNumber(input.texts[3])};
+}
+
+PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& input)
+{
+    DisegnaAssi(plane, cursor);
+
+    PlotOutcome outcome;
+    const auto stopWith = [&outcome, &cursor](PlotFault fault) {
+        outcome.fault = fault;
+        outcome.faultAbscissa = cursor.x;
+        return outcome;
+    };
+
+    const float outerWidth = plane.outerWidthTwips();
+    if (outerWidth == 0.0F) {
+        return stopWith(PlotFault::DivisionByZero);
+    }
+    const float step = (kPlaneRight - kPlaneLeft) / outerWidth;
+
+    // Converted at the first sample that needs them: with the box unticked
+    // the texts are never read.
+    std::optional<CurveParameters> parameters;
+
+    cursor.x = kPlaneLeft;
+    while (cursor.x <= kPlaneRight) {
+        if (input.curveTicked && cursor.x > 0.0F) {
+            if (!parameters) {
+                parameters = readParameters(input);
+            }
+            const CurveParameters& p = *parameters;
+            const double phase = (double{cursor.x} + p.startValue) * p.frequency;
+            if (const auto fault = faultOf(phase)) {
+                return stopWith(*fault);
+            }
+            const double magnitude = p.amplitude * std::sin(phase) + p.meanMagnitude;
+            if (const auto fault = faultOf(magnitude)) {
+                return stopWith(*fault);
+            }
+            // Converting a double beyond float range is undefined; it is an
+            // overflow of the ordinate variable.
+            if (std::fabs(magnitude) > std::numeric_limits<float>::max()) {
+                return stopWith(PlotFault::Overflow);
+            }
+            cursor.y = static_cast<float>(magnitude);
+            if (cursor.y >= kPlaneBottom && cursor.y <= kPlaneTop) {
+                plane.setPoint({cursor.x, cursor.y}, kCurveRed);
+                ++outcome.pointsSet;
+            }
+        }
+        const float next = cursor.x + step;
+        // A step that no longer moves the abscissa (a negative, infinite or
+        // vanishing width) would never end the loop.
+        if (!(next > cursor.x)) {
+            return stopWith(PlotFault::InvalidOperation);
+        }
+        cursor.x = next;
+    }
+    return outcome;
+}
+
+} // namespace lumivar

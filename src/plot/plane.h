@@ -1,0 +1,73 @@
+#pragma once
+
+#include "surface.h"
+
+#include <optional>
+#include <string>
+
+namespace lumivar {
+
+inline constexpr float kPlaneLeft = -1.0F;
+inline constexpr float kPlaneRight = 18.0F;
+inline constexpr float kPlaneBottom = -18.0F;
+inline constexpr float kPlaneTop = 18.0F;
+inline constexpr PlanePoint kPlaneUpperLeft{kPlaneLeft, kPlaneTop};
+inline constexpr PlanePoint kPlaneLowerRight{kPlaneRight, kPlaneBottom};
+
+inline constexpr Rgb kBackgroundWhite{255, 255, 255};
+inline constexpr Rgb kAxisBlue{0, 0, 255};
+inline constexpr Rgb kGridDark{10, 10, 10};
+inline constexpr Rgb kCurveRed{255, 0, 0};
+
+// A user scale as a scale record states it: the plane point at the upper-left
+// corner of the interior and the signed extent down to the lower-right one.
+struct PlaneScale {
+    double left = 0.0;
+    double top = 0.0;
+    double width = 1.0;
+    double height = 1.0;
+
+    [[nodiscard]] static PlaneScale fromCorners(PlanePoint upperLeft, PlanePoint lowerRight);
+};
+
+// Fractional pixel position measured from the interior's upper-left corner.
+struct PixelPoint {
+    double column = 0.0;
+    double row = 0.0;
+};
+
+struct PixelIndex {
+    int column = 0;
+    int row = 0;
+
+    friend constexpr bool operator==(PixelIndex, PixelIndex) = default;
+};
+
+// The transform from plane units to the pixels of an interior of a given size,
+// and back. A plain value: copy it freely.
+class PlaneMapping {
+public:
+    PlaneMapping() = default;
+    PlaneMapping(PlaneScale scale, int interiorWidth, int interiorHeight);
+
+    [[nodiscard]] PixelPoint toPixel(PlanePoint point) const;
+    [[nodiscard]] PlanePoint toPlane(PixelPoint pixel) const;
+    // The pixel a plane point falls on, or nothing when it lies outside the
+    // interior (or is not a number).
+    [[nodiscard]] std::optional<PixelIndex> pixelOf(PlanePoint point) const;
+
+    [[nodiscard]] int interiorWidth() const { return m_width; }
+    [[nodiscard]] int interiorHeight() const { return m_height; }
+
+private:
+    PlaneScale m_scale;
+    int m_width = 0;
+    int m_height = 0;
+};
+
+// How the surface prints a number: its shortest decimal form, behind a sign
+// position that holds a blank for values that are not negative, and followed
+// by one blank. labelText(5) is " 5 ", labelText(-3) is "-3 ".
+[[nodiscard]] std::string labelText(float value);
+
+} // namespace lumivar

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+namespace lumivar {
+
+// The red wave on black that both windows carry.
+[[nodiscard]] QIcon programIcon();
+
+} // namespace lumivar

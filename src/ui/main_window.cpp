@@ -1,0 +1,205 @@
+#include "main_window.h"
+
+#include "help_window.h"
+#include "icon.h"
+#include "printing.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <utility>
+
+namespace lumivar {
+
+namespace {
+
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QWidget* createControl(const ControlSpec& spec, QWidget* parent)
+{
+    QWidget* control = nullptr;
+    const QString caption = fromUtf8(spec.caption);
+    switch (spec.kind) {
+    case ControlKind::DrawingBox:
+        control = new PlaneWidget(parent);
+        break;
+    case ControlKind::CheckBox:
+        control = new QCheckBox(caption, parent);
+        break;
+    case ControlKind::PushButton: {
+        auto* button = new QPushButton(caption, parent);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        control = button;
+        break;
+    }
+    case ControlKind::TextBox:
+        control = new QLineEdit(caption, parent);
+        break;
+    case ControlKind::Label: {
+        auto* label = new QLabel(caption, parent);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        label->setWordWrap(true);
+        label->setTextFormat(Qt::PlainText);
+        control = label;
+        break;
+    }
+    }
+    control->setObjectName(fromUtf8(spec.name));
+    control->setGeometry(toPixels(spec.geometry));
+    control->setFont(programFont(spec.font));
+    return control;
+}
+
+QString faultName(PlotFault fault)
+{
+    switch (fault) {
+    case PlotFault::Overflow:
+        return QStringLiteral("overflow: un valore è troppo grande");
+    case PlotFault::DivisionByZero:
+        return QStringLiteral("divisione per zero");
+    case PlotFault::InvalidOperation:
+        return QStringLiteral("operazione non valida");
+    case PlotFault::None:
+        break;
+    }
+    return {};
+}
+
+void showMessageBox(QWidget* parent, const QString& message)
+{
+    QMessageBox::warning(parent, fromUtf8(kProgramTitle), message);
+}
+
+} // namespace
+
+QString plotFaultMessage(PlotFault fault, float abscissa)
+{
+    return QStringLiteral(
+               "Errore di calcolo (%1) per x = %2.\n"
+               "Il disegno della curva è stato interrotto; i punti già tracciati restano sul piano.")
+        .arg(faultName(fault), QLocale(QLocale::Italian).toString(abscissa, 'g', 6));
+}
+
+Form1::Form1(QWidget* parent)
+    : QWidget(parent)
+    , m_messageSink([this](const QString& message) { showMessageBox(this, message); })
+    , m_print([](const QImage& window) { return printImage(window, fromUtf8(kProgramTitle)); })
+{
+    setWindowTitle(fromUtf8(kProgramTitle));
+    setWindowIcon(programIcon());
+    setFont(programFont(kSansSerif12));
+    resize(toPixels(kForm1ClientTwips).size());
+    createControls();
+    connectCommands();
+    load();
+}
+
+void Form1::createControls()
+{
+    QWidget* previous = nullptr;
+    for (const ControlSpec& spec : kForm1Controls) {
+        QWidget* control = createControl(spec, this);
+        if (control->focusPolicy() == Qt::NoFocus) {
+            continue;
+        }
+        if (previous != nullptr) {
+            setTabOrder(previous, control);
+        }
+        previous = control;
+    }
+    m_plane = findChild<PlaneWidget*>(QStringLiteral("PicPianoCart"));
+    m_curve = findChild<QCheckBox*>(QStringLiteral("Check1"));
+    for (std::size_t i = 0; i < m_parameterBoxes.size(); ++i) {
+        m_parameterBoxes[i] = findChild<QLineEdit*>(QStringLiteral("Text%1").arg(i + 1));
+    }
+    m_plane->setFocus();
+}
+
+void Form1::connectCommands()
+{
+    using Handler = void (Form1::*)();
+    const std::array<std::pair<const char*, Handler>, 5> commands{{
+        {"Command1", &Form1::plotCurves},
+        {"Command2", &Form1::reset},
+        {"Command3", &Form1::printWindow},
+        {"Command4", &Form1::closeProgram},
+        {"Command5", &Form1::openHelp},
+    }};
+    for (const auto& [name, handler] : commands) {
+        connect(findChild<QPushButton*>(QLatin1String(name)), &QPushButton::clicked, this, handler);
+    }
+}
+
+void Form1::DisegnaAssi()
+{
+    lumivar::DisegnaAssi(*m_plane, m_cursor);
+}
+
+QImage Form1::windowImage()
+{
+    return grab().toImage();
+}
+
+void Form1::load()
+{
+    m_plane->clear();
+    m_plane->setScale(kPlaneUpperLeft, kPlaneLowerRight);
+}
+
+void Form1::plotCurves()
+{
+    // Each box's text is converted once, from UTF-8 kept alive for the plot.
+    std::array<QByteArray, 4> texts;
+    CurveInput input;
+    input.curveTicked = m_curve->isChecked();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        texts[i] = input.curveTicked ? m_parameterBoxes[i]->text().toUtf8() : QByteArray();
+        input.texts[i] = std::string_view(texts[i].constData(), static_cast<std::size_t>(texts[i].size()));
+    }
+    const PlotOutcome outcome = lumivar::plotCurves(*m_plane, m_cursor, input);
+    if (outcome.fault != PlotFault::None) {
+        report(plotFaultMessage(outcome.fault, outcome.faultAbscissa));
+    }
+}
+
+void Form1::reset()
+{
+    m_plane->clear();
+    DisegnaAssi();
+}
+
+void Form1::printWindow()
+{
+    if (const auto problem = m_print(windowImage())) {
+        report(*problem);
+    }
+}
+
+void Form1::closeProgram()
+{
+    // Every window goes, help windows included; nothing else runs after this.
+    QApplication::closeAllWindows();
+    QApplication::quit();
+}
+
+void Form1::openHelp()
+{
+    auto* help = new Dialog;
+    help->setAttribute(Qt::WA_DeleteOnClose);
+    help->show();
+}
+
+void Form1::report(const QString& message)
+{
+    m_messageSink(message);
+}
+
+} // namespace lumivar

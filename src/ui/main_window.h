@@ -1,0 +1,108 @@
+#pragma once
+
+#include "fonts.h"
+#include "plane_widget.h"
+#include "plot/axes.h"
+#include "plot/light_curve.h"
+#include "twips.h"
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+class QCheckBox;
+class QLineEdit;
+
+namespace lumivar {
+
+enum class ControlKind { DrawingBox, CheckBox, PushButton, TextBox, Label };
+
+struct ControlSpec {
+    std::string_view name;
+    ControlKind kind;
+    std::string_view caption; // UTF-8
+    TwipsRect geometry;       // relative to the client area
+    FontRequest font;
+};
+
+inline constexpr TwipsRect kForm1ClientTwips{0, 0, 11400, 11040};
+
+// The main window's controls in tab order.
+inline constexpr std::array<ControlSpec, 15> kForm1Controls{{
+    {"PicPianoCart", ControlKind::DrawingBox, "", {120, 120, 11175, 8175}, kSansSerif825},
+    {"Check1", ControlKind::CheckBox, "CURVA", {120, 8400, 1095, 375}, kSansSerif825},
+    {"Command1", ControlKind::PushButton, "Disegna grafico e curve", {120, 8760, 2415, 615}, kSansSerif825},
+    {"Command2", ControlKind::PushButton, "Reset", {120, 9480, 2415, 300}, kSansSerif825},
+    {"Command4", ControlKind::PushButton, "Chiudi", {120, 10560, 2415, 255}, kBookAntiqua975},
+    {"Text1", ControlKind::TextBox, "", {4440, 8880, 735, 345}, kSansSerif12},
+    {"Label1", ControlKind::Label, "Valore di partenza  del periodo", {3600, 9240, 2535, 255}, kSansSerif825},
+    {"Command3", ControlKind::PushButton, "Stampa", {120, 9840, 2415, 300}, kSansSerif825},
+    {"Text2", ControlKind::TextBox, "", {4440, 9960, 735, 345}, kSansSerif12},
+    {"Label2", ControlKind::Label, "frequenza", {4080, 10320, 1455, 255}, kSansSerif825},
+    {"Text3", ControlKind::TextBox, "", {8400, 8880, 735, 345}, kSansSerif12},
+    {"Label3",
+     ControlKind::Label,
+     "Oscillazione massima in magnitudine",
+     {7440, 9240, 2535, 495},
+     kSansSerif825},
+    {"Text4", ControlKind::TextBox, "", {8400, 9960, 735, 345}, kSansSerif12},
+    {"Label4", ControlKind::Label, "Valore medio magnitudine", {8040, 10320, 1455, 495}, kSansSerif825},
+    {"Command5", ControlKind::PushButton, "Aiuto", {120, 10200, 2415, 300}, kSansSerif825},
+}};
+
+inline constexpr std::string_view kProgramTitle = "Lumivar 1.0";
+
+// Italian text of a plot that stopped on an arithmetic fault.
+[[nodiscard]] QString plotFaultMessage(PlotFault fault, float abscissa);
+
+// The main window: the plane, the four parameter boxes with their labels, the
+// "CURVA" box and the five commands.
+class Form1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget* parent = nullptr);
+
+    // Draws axes, grid and labels over the plane.
+    void DisegnaAssi();
+
+    [[nodiscard]] PlaneWidget& plane() const { return *m_plane; }
+    [[nodiscard]] const PlotCursor& cursor() const { return m_cursor; }
+
+    // Where the window's messages go; a message box by default.
+    using MessageSink = std::function<void(const QString& message)>;
+    void setMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
+
+    // Sends an image of the window to a printer; returns what went wrong.
+    using PrintFunction = std::function<std::optional<QString>(const QImage& window)>;
+    void setPrintFunction(PrintFunction print) { m_print = std::move(print); }
+
+    // The window as it looks, including what is drawn on the plane.
+    [[nodiscard]] QImage windowImage();
+
+private:
+    void load();
+    void plotCurves();
+    void reset();
+    void printWindow();
+    void closeProgram();
+    void openHelp();
+
+    void report(const QString& message);
+    void createControls();
+    void connectCommands();
+
+    PlotCursor m_cursor;
+    PlaneWidget* m_plane = nullptr;
+    QCheckBox* m_curve = nullptr;
+    std::array<QLineEdit*, 4> m_parameterBoxes{};
+    MessageSink m_messageSink;
+    PrintFunction m_print;
+};
+
+} // namespace lumivar

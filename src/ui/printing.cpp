@@ -1,0 +1,129 @@
+#include "printing.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#if LUMIVAR_HAVE_CUPS
+#include <QTemporaryDir>
+
+#include <cups/cups.h>
+
+#include <memory>
+#endif
+
+namespace lumivar {
+
+namespace {
+
+QString noPrinterMessage()
+{
+    return QStringLiteral("Nessuna stampante predefinita disponibile.\n"
+                          "Configurare una stampante e riprovare: il disegno non è stato modificato.");
+}
+
+// Draws the image on the printer's first page; false when the printer could
+// not be opened for drawing.
+bool renderPage(QPrinter& printer, const QImage& image)
+{
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    const QRect page = painter.viewport();
+    QSize size = image.size();
+    size.scale(page.size(), Qt::KeepAspectRatio);
+    painter.setViewport(page.x() + (page.width() - size.width()) / 2,
+                        page.y() + (page.height() - size.height()) / 2, size.width(), size.height());
+    painter.setWindow(image.rect());
+    painter.drawImage(0, 0, image);
+    return painter.end();
+}
+
+#if LUMIVAR_HAVE_CUPS
+
+struct DestDeleter {
+    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
+};
+
+QString cupsError()
+{
+    return QString::fromLocal8Bit(cupsLastErrorString());
+}
+
+// Qt's own CUPS back end drops the answer of the print server, so a refused
+// job would look printed. The page goes to a PDF file that is submitted here,
+// where the server's answer can be read.
+std::optional<QString> printThroughCups(const QImage& image, const QString& jobTitle)
+{
+    const std::unique_ptr<cups_dest_t, DestDeleter> dest(
+        cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
+    if (!dest) {
+        if (cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
+            return QStringLiteral("Il servizio di stampa non risponde (%1).\n"
+                                  "Il disegno non è stato modificato.")
+                .arg(cupsError());
+        }
+        return noPrinterMessage();
+    }
+    const QString name = QString::fromLocal8Bit(dest->name);
+    const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    if (accepting != nullptr && QLatin1String(accepting) == QLatin1String("false")) {
+        return QStringLiteral("La stampante \"%1\" non accetta lavori di stampa.\n"
+                              "Il disegno non è stato modificato.")
+            .arg(name);
+    }
+    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    if (state != nullptr && QByteArray(state).toInt() == IPP_PSTATE_STOPPED) {
+        return QStringLiteral("La stampante \"%1\" è ferma.\n"
+                              "Riattivarla e riprovare: il disegno non è stato modificato.")
+            .arg(name);
+    }
+
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        return QStringLiteral("Impossibile preparare la pagina da stampare: %1.").arg(folder.errorString());
+    }
+    const QString pdf = folder.filePath(QStringLiteral("lumivar.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setDocName(jobTitle);
+    if (!renderPage(printer, image)) {
+        return QStringLiteral("Impossibile preparare la pagina da stampare.");
+    }
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, pdf.toLocal8Bit().constData(),
+                                   jobTitle.toUtf8().constData(), 0, nullptr);
+    if (job == 0) {
+        return QStringLiteral("La stampante \"%1\" ha rifiutato la stampa: %2.\n"
+                              "Il disegno non è stato modificato.")
+            .arg(name, cupsError());
+    }
+    return std::nullopt;
+}
+
+#endif
+
+} // namespace
+
+std::optional<QString> printImage(const QImage& image, const QString& jobTitle)
+{
+#if LUMIVAR_HAVE_CUPS
+    return printThroughCups(image, jobTitle);
+#else
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        return noPrinterMessage();
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(jobTitle);
+    if (!renderPage(printer, image) || printer.printerState() == QPrinter::Error) {
+        return QStringLiteral("La stampante \"%1\" non ha accettato la stampa.\n"
+                              "Il disegno non è stato modificato.")
+            .arg(info.printerName());
+    }
+    return std::nullopt;
+#endif
+}
+
+} // namespace lumivar
