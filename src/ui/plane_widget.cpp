@@ -92,6 +92,7 @@ void PlaneWidget::markDirty(QRect interiorRect)
 
 void PlaneWidget::clear()
 {
+    fitImage();
     finishPainting();
     m_image.fill(toQColor(kBackgroundWhite));
     markDirty(m_image.rect());
@@ -99,12 +100,14 @@ void PlaneWidget::clear()
 
 void PlaneWidget::setScale(PlanePoint upperLeft, PlanePoint lowerRight)
 {
+    fitImage();
     m_scale = PlaneScale::fromCorners(upperLeft, lowerRight);
     m_mapping = PlaneMapping(m_scale, m_image.width(), m_image.height());
 }
 
 void PlaneWidget::drawLine(PlanePoint from, PlanePoint to, Rgb colour)
 {
+    fitImage();
     const PixelPoint a = m_mapping.toPixel(from);
     const PixelPoint b = m_mapping.toPixel(to);
     if (m_image.isNull() || !isDrawable(a) || !isDrawable(b)) {
@@ -119,6 +122,7 @@ void PlaneWidget::drawLine(PlanePoint from, PlanePoint to, Rgb colour)
 
 void PlaneWidget::setPoint(PlanePoint at, Rgb colour)
 {
+    fitImage();
     const auto pixel = m_mapping.pixelOf(at);
     if (!pixel || m_image.isNull()) {
         return;
@@ -140,6 +144,7 @@ void PlaneWidget::setCurrentY(float y)
 
 void PlaneWidget::printNumber(float value)
 {
+    fitImage();
     const PixelPoint at = m_mapping.toPixel(m_current);
     if (m_image.isNull() || !isDrawable(at)) {
         return;
@@ -181,6 +186,15 @@ void PlaneWidget::paintEvent(QPaintEvent* event)
 void PlaneWidget::resizeEvent(QResizeEvent* event)
 {
     QFrame::resizeEvent(event);
+    fitImage();
+}
+
+void PlaneWidget::fitImage()
+{
+    if (size() == m_imageFitsWidget) {
+        return;
+    }
+    m_imageFitsWidget = size();
     const QSize interior = contentsRect().size();
     if (interior == m_image.size()) {
         return;

@@ -39,6 +39,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // A hidden widget gets no resize events, yet the window draws on the
+    // plane before it is first shown: the image follows the size on demand.
+    void fitImage();
     QPainter& imagePainter();
     void finishPainting() const;
     void markDirty(QRect interiorRect);
@@ -52,6 +55,7 @@ private:
     PlanePoint m_current;
     QFont m_labelFont;
     QRect m_dirty;
+    QSize m_imageFitsWidget;
 };
 
 } // namespace lumivar

@@ -1,0 +1,373 @@
+#include "plot/light_curve.h"
+
+#include "recording_surface.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+
+using namespace lumivar;
+using Kind = RecordingSurface::Kind;
+
+Q_DECLARE_METATYPE(PlotFault)
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+struct Plot {
+    explicit Plot(float outerWidth) : plane(outerWidth) {}
+
+    RecordingSurface plane;
+    PlotCursor cursor;
+    PlotOutcome outcome;
+    std::vector<RecordingSurface::Call> points;
+};
+
+// Keeps the texts alive for the plot; CurveInput only views them.
+std::unique_ptr<Plot> plot(const std::array<std::string, 4>& texts, bool ticked = true,
+                           float outerWidth = 11175.0F)
+{
+    auto result = std::make_unique<Plot>(outerWidth);
+    CurveInput input;
+    input.curveTicked = ticked;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        input.texts[i] = texts[i];
+    }
+    result->outcome = plotCurves(result->plane, result->cursor, input);
+    result->points = result->plane.ofKind(Kind::Point);
+    return result;
+}
+
+} // namespace
+
+class TestLightCurve : public QObject {
+    Q_OBJECT
+
+private slots:
+    void textToNumber_data();
+    void textToNumber();
+    void longTextsConvert();
+
+    void emptyBoxesDrawTheAbscissaLine();
+    void samplesFollowTheSingleStep();
+    void untickedOnlyRedrawsTheGrid();
+    void neverErasesAndDrawsGridFirst();
+    void clipsToThePlane();
+    void flatLineAtFrequencyZero_data();
+    void flatLineAtFrequencyZero();
+    void noPointLeftOfTheOrdinateAxis_data();
+    void noPointLeftOfTheOrdinateAxis();
+    void pointsFollowTheFormula();
+    void faults_data();
+    void faults();
+    void overflowKeepsEarlierPoints();
+    void widthsThatCannotStep_data();
+    void widthsThatCannotStep();
+};
+
+void TestLightCurve::textToNumber_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<double>("value");
+
+    QTest::newRow("empty") << QByteArray("") << 0.0;
+    QTest::newRow("comma is no decimal point") << QByteArray("1,5") << 1.0;
+    QTest::newRow("leading blanks and exponent") << QByteArray("  2.5e1") << 25.0;
+    QTest::newRow("letters only") << QByteArray("abc") << 0.0;
+    QTest::newRow("stops at a letter") << QByteArray("12abc") << 12.0;
+    QTest::newRow("hexadecimal") << QByteArray("&HFF") << 255.0;
+    QTest::newRow("hexadecimal lower case") << QByteArray("&hff") << 255.0;
+    QTest::newRow("hexadecimal stops at G") << QByteArray("&H1G") << 1.0;
+    QTest::newRow("octal") << QByteArray("&O17") << 15.0;
+    QTest::newRow("octal stops at 8") << QByteArray("&o178") << 15.0;
+    QTest::newRow("prefix without digits") << QByteArray("&H") << 0.0;
+    QTest::newRow("unknown prefix") << QByteArray("&Z1") << 0.0;
+    QTest::newRow("sign before prefix") << QByteArray("-&H10") << 0.0;
+    QTest::newRow("blanks inside") << QByteArray("1 2 3") << 123.0;
+    QTest::newRow("tabs and line feeds inside") << QByteArray("\t 4\n2") << 42.0;
+    QTest::newRow("blanks inside hexadecimal") << QByteArray("& H 1 0") << 16.0;
+    QTest::newRow("carriage return stops") << QByteArray("1\r2") << 1.0;
+    QTest::newRow("negative fraction") << QByteArray("-.5") << -0.5;
+    QTest::newRow("explicit plus") << QByteArray("+7") << 7.0;
+    QTest::newRow("two signs") << QByteArray("+-1") << 0.0;
+    QTest::newRow("sign alone") << QByteArray("-") << 0.0;
+    QTest::newRow("point alone") << QByteArray(".") << 0.0;
+    QTest::newRow("trailing point") << QByteArray("5.") << 5.0;
+    QTest::newRow("second point stops") << QByteArray("3.14.15") << 3.14;
+    QTest::newRow("exponent without digits") << QByteArray("1e") << 1.0;
+    QTest::newRow("exponent sign without digits") << QByteArray("1e+") << 1.0;
+    QTest::newRow("exponent with blanks") << QByteArray("1 e - 2") << 0.01;
+    QTest::newRow("upper-case exponent") << QByteArray("1E+2") << 100.0;
+    QTest::newRow("D is no exponent") << QByteArray("1D2") << 1.0;
+    QTest::newRow("C-style hexadecimal is not read") << QByteArray("0x10") << 0.0;
+    QTest::newRow("leading zeros") << QByteArray("00000000001") << 1.0;
+    QTest::newRow("fifteen digits exactly") << QByteArray("123456789012345") << 123456789012345.0;
+    QTest::newRow("correctly rounded") << QByteArray("0.1") << 0.1;
+    QTest::newRow("beyond double range") << QByteArray("1E400") << kInfinity;
+    QTest::newRow("beyond double range, negative") << QByteArray("-1E400") << -kInfinity;
+    QTest::newRow("below double range") << QByteArray("1E-400") << 0.0;
+    QTest::newRow("enormous exponent") << QByteArray("1e99999999999999999999") << kInfinity;
+    QTest::newRow("zero with enormous exponent") << QByteArray("0e99999999999") << 0.0;
+    QTest::newRow("400 digits") << (QByteArray("1") + QByteArray(400, '0')) << kInfinity;
+    QTest::newRow("small mantissa, large exponent")
+        << (QByteArray("0.") + QByteArray(399, '0') + QByteArray("1e400")) << 1.0;
+    QTest::newRow("single overflow is fine for a double") << QByteArray("1E39") << 1e39;
+}
+
+void TestLightCurve::textToNumber()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(double, value);
+    const double converted = lumivar::textToNumber(std::string_view(text.constData(), std::size_t(text.size())));
+    QCOMPARE(converted, value);
+}
+
+void TestLightCurve::longTextsConvert()
+{
+    const std::string digits(1'000'000, '7');
+    const double value = lumivar::textToNumber(digits);
+    QVERIFY(std::isinf(value));
+
+    // A megabyte of blanks and line feeds in front of a number is still that number.
+    std::string padded;
+    for (int i = 0; i < 500'000; ++i) {
+        padded += i % 2 == 0 ? " " : "\n";
+    }
+    padded += "-2.5e-1";
+    QCOMPARE(lumivar::textToNumber(padded), -0.25);
+
+    const std::string fraction = "0." + std::string(999'990, '0') + "1";
+    QCOMPARE(lumivar::textToNumber(fraction), 0.0);
+}
+
+void TestLightCurve::emptyBoxesDrawTheAbscissaLine()
+{
+    const auto p = plot({"", "", "", ""});
+    QVERIFY(p->outcome.fault == PlotFault::None);
+    QCOMPARE(p->points.size(), std::size_t{10586});
+    QCOMPARE(p->outcome.pointsSet, 10586);
+    for (const auto& point : p->points) {
+        QCOMPARE(point.a.y, 0.0F);
+        QVERIFY(point.colour == kCurveRed);
+    }
+    QVERIFY(std::fabs(p->points.front().a.x - 0.00143F) < 1e-5F);
+    QVERIFY(std::fabs(p->points.back().a.x - 17.9986F) < 1e-4F);
+}
+
+void TestLightCurve::samplesFollowTheSingleStep()
+{
+    const auto p = plot({"", "", "", ""});
+    const float step = 19.0F / 11175.0F;
+    QVERIFY(std::fabs(step - 0.0017002237F) < 1e-10F);
+    // Every sample is the previous one plus the step, rounded to single
+    // precision; the abscissa is never recomputed from a counter.
+    float x = -1.0F;
+    int passes = 0;
+    std::size_t next = 0;
+    while (x <= 18.0F) {
+        if (x > 0.0F) {
+            QVERIFY(next < p->points.size());
+            QCOMPARE(p->points[next].a.x, x);
+            ++next;
+        }
+        x += step;
+        ++passes;
+    }
+    QCOMPARE(passes, 11175);
+    QCOMPARE(next, p->points.size());
+    QVERIFY(std::fabs(p->cursor.x - 18.0003F) < 1e-4F);
+}
+
+void TestLightCurve::untickedOnlyRedrawsTheGrid()
+{
+    const auto p = plot({"1", "1", "5", "0"}, false);
+    QVERIFY(p->outcome.fault == PlotFault::None);
+    QVERIFY(p->points.empty());
+    QCOMPARE(p->plane.ofKind(Kind::Line).size(), std::size_t{59});
+    QCOMPARE(p->plane.ofKind(Kind::Label).size(), std::size_t{57});
+}
+
+void TestLightCurve::neverErasesAndDrawsGridFirst()
+{
+    const auto p = plot({"0", "1", "5", "0"});
+    QVERIFY(p->plane.ofKind(Kind::Clear).empty());
+    // The grid (59 lines, 57 labels) comes before the first point.
+    QVERIFY(p->plane.calls[116].kind == Kind::Point);
+    for (std::size_t i = 0; i < 116; ++i) {
+        QVERIFY(p->plane.calls[i].kind != Kind::Point);
+    }
+}
+
+void TestLightCurve::clipsToThePlane()
+{
+    const auto p = plot({"", "1", "30", ""});
+    QVERIFY(p->outcome.fault == PlotFault::None);
+    QVERIFY(!p->points.empty());
+    QVERIFY(p->points.size() < std::size_t{10586});
+    float highest = -100.0F;
+    float lowest = 100.0F;
+    for (const auto& point : p->points) {
+        QVERIFY(point.a.y >= -18.0F && point.a.y <= 18.0F);
+        highest = std::max(highest, point.a.y);
+        lowest = std::min(lowest, point.a.y);
+    }
+    // Cut off, not squashed: the points near the cut lie right at it.
+    QVERIFY(highest > 17.9F);
+    QVERIFY(lowest < -17.9F);
+}
+
+void TestLightCurve::flatLineAtFrequencyZero_data()
+{
+    QTest::addColumn<QByteArray>("mean");
+    QTest::addColumn<int>("points");
+
+    QTest::newRow("inside") << QByteArray("7") << 10586;
+    QTest::newRow("on the lower edge") << QByteArray("-18") << 10586;
+    QTest::newRow("on the upper edge") << QByteArray("18") << 10586;
+    QTest::newRow("above") << QByteArray("18.5") << 0;
+    QTest::newRow("below") << QByteArray("-19") << 0;
+}
+
+void TestLightCurve::flatLineAtFrequencyZero()
+{
+    QFETCH(QByteArray, mean);
+    QFETCH(int, points);
+    const auto p = plot({"3", "0", "10", mean.toStdString()});
+    QVERIFY(p->outcome.fault == PlotFault::None);
+    QCOMPARE(static_cast<int>(p->points.size()), points);
+    for (const auto& point : p->points) {
+        QCOMPARE(double(point.a.y), lumivar::textToNumber(mean.toStdString()));
+    }
+}
+
+void TestLightCurve::noPointLeftOfTheOrdinateAxis_data()
+{
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("no shift") << QByteArray("0");
+    QTest::newRow("shift left") << QByteArray("-5");
+    QTest::newRow("shift right") << QByteArray("3.7");
+    QTest::newRow("large shift") << QByteArray("1e6");
+}
+
+void TestLightCurve::noPointLeftOfTheOrdinateAxis()
+{
+    QFETCH(QByteArray, start);
+    const auto p = plot({start.toStdString(), "2", "4", "1"});
+    QVERIFY(!p->points.empty());
+    for (const auto& point : p->points) {
+        QVERIFY(point.a.x > 0.0F);
+        QVERIFY(point.a.x <= 18.0F);
+    }
+}
+
+void TestLightCurve::pointsFollowTheFormula()
+{
+    const auto p = plot({"0.5", "0.8", "6", "-2"});
+    QCOMPARE(p->points.size(), std::size_t{10586});
+    for (const auto& point : p->points) {
+        const double expected = 6.0 * std::sin((double{point.a.x} + 0.5) * 0.8) - 2.0;
+        QCOMPARE(point.a.y, static_cast<float>(expected));
+    }
+}
+
+void TestLightCurve::faults_data()
+{
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<QByteArray>("c");
+    QTest::addColumn<QByteArray>("d");
+    QTest::addColumn<PlotFault>("fault");
+
+    QTest::newRow("ordinate beyond single range") << QByteArray("") << QByteArray("1") << QByteArray("1E39")
+                                                  << QByteArray("") << PlotFault::Overflow;
+    QTest::newRow("mean beyond single range")
+        << QByteArray("") << QByteArray("") << QByteArray("") << QByteArray("-1E39") << PlotFault::Overflow;
+    QTest::newRow("infinite start") << QByteArray("1E400") << QByteArray("1") << QByteArray("") << QByteArray("")
+                                    << PlotFault::Overflow;
+    QTest::newRow("infinite start times zero frequency")
+        << QByteArray("1E400") << QByteArray("") << QByteArray("") << QByteArray("")
+        << PlotFault::InvalidOperation;
+    QTest::newRow("infinite frequency") << QByteArray("") << QByteArray("1E400") << QByteArray("")
+                                        << QByteArray("") << PlotFault::Overflow;
+    QTest::newRow("infinite amplitude times zero")
+        << QByteArray("") << QByteArray("") << QByteArray("1E400") << QByteArray("")
+        << PlotFault::InvalidOperation;
+    QTest::newRow("infinite amplitude") << QByteArray("") << QByteArray("1") << QByteArray("1E400")
+                                        << QByteArray("") << PlotFault::Overflow;
+    QTest::newRow("infinite mean") << QByteArray("") << QByteArray("") << QByteArray("") << QByteArray("1E400")
+                                   << PlotFault::Overflow;
+    QTest::newRow("phase overflows") << QByteArray("1.7E308") << QByteArray("1.7E308") << QByteArray("1")
+                                     << QByteArray("") << PlotFault::Overflow;
+    QTest::newRow("infinities cancel") << QByteArray("") << QByteArray("1") << QByteArray("1E400")
+                                       << QByteArray("-1E400") << PlotFault::InvalidOperation;
+}
+
+void TestLightCurve::faults()
+{
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    QFETCH(QByteArray, c);
+    QFETCH(QByteArray, d);
+    QFETCH(PlotFault, fault);
+
+    const auto p = plot({a.toStdString(), b.toStdString(), c.toStdString(), d.toStdString()});
+    QVERIFY(p->outcome.fault == fault);
+    QVERIFY(p->outcome.faultAbscissa > 0.0F);
+    QVERIFY(p->outcome.faultAbscissa <= 18.0F);
+}
+
+void TestLightCurve::overflowKeepsEarlierPoints()
+{
+    // An amplitude of 1E39 never brings a sample into the plane, and the
+    // ordinate leaves single range once sin(x) passes about 0.3403.
+    const auto big = plot({"", "1", "1E39", ""});
+    QVERIFY(big->outcome.fault == PlotFault::Overflow);
+    QVERIFY(big->points.empty());
+    QVERIFY(std::fabs(big->outcome.faultAbscissa - 0.348F) < 0.001F);
+
+    // With an empty frequency box the same amplitude is harmless.
+    const auto flat = plot({"", "", "1E39", "4"});
+    QVERIFY(flat->outcome.fault == PlotFault::None);
+    QCOMPARE(flat->points.size(), std::size_t{10586});
+
+    // Points set before the fault are reported and kept: shifting the phase
+    // so that the first sample lands exactly on sin(0) puts one point at y = 0
+    // before the same amplitude overflows.
+    float first = -1.0F;
+    while (first <= 0.0F) {
+        first += 19.0F / 11175.0F;
+    }
+    const std::string shift = QByteArray::number(-double{first}, 'g', 17).toStdString();
+    const auto late = plot({shift, "1", "1E39", ""});
+    QVERIFY(late->outcome.fault == PlotFault::Overflow);
+    QCOMPARE(late->outcome.pointsSet, 1);
+    QCOMPARE(late->points.size(), std::size_t{1});
+    QCOMPARE(late->points.front().a.x, first);
+    QCOMPARE(late->points.front().a.y, 0.0F);
+    QVERIFY(std::fabs(late->outcome.faultAbscissa - (first + 0.348F)) < 0.001F);
+}
+
+void TestLightCurve::widthsThatCannotStep_data()
+{
+    QTest::addColumn<float>("width");
+    QTest::addColumn<PlotFault>("fault");
+    QTest::newRow("zero") << 0.0F << PlotFault::DivisionByZero;
+    QTest::newRow("negative") << -100.0F << PlotFault::InvalidOperation;
+    QTest::newRow("step too small to move the abscissa") << 1.0e9F << PlotFault::InvalidOperation;
+    QTest::newRow("infinite") << std::numeric_limits<float>::infinity() << PlotFault::InvalidOperation;
+}
+
+void TestLightCurve::widthsThatCannotStep()
+{
+    QFETCH(float, width);
+    QFETCH(PlotFault, fault);
+    const auto p = plot({"", "", "", ""}, true, width);
+    QVERIFY(p->outcome.fault == fault);
+}
+
+QTEST_GUILESS_MAIN(TestLightCurve)
+#include "test_light_curve.moc"
