@@ -122,7 +122,8 @@ void TestLightCurve::textToNumber()
 {
     QFETCH(QByteArray, text);
     QFETCH(double, value);
-    const double converted = lumivar::textToNumber(std::string_view(text.constData(), std::size_t(text.size())));
+    const double converted =
+        lumivar::textToNumber(std::string_view(text.constData(), std::size_t(text.size())));
     QCOMPARE(converted, value);
 }
 
@@ -282,24 +283,23 @@ void TestLightCurve::faults_data()
     QTest::addColumn<QByteArray>("d");
     QTest::addColumn<PlotFault>("fault");
 
-    QTest::newRow("ordinate beyond single range") << QByteArray("") << QByteArray("1") << QByteArray("1E39")
-                                                  << QByteArray("") << PlotFault::Overflow;
+    QTest::newRow("ordinate beyond single range")
+        << QByteArray("") << QByteArray("1") << QByteArray("1E39") << QByteArray("") << PlotFault::Overflow;
     QTest::newRow("mean beyond single range")
         << QByteArray("") << QByteArray("") << QByteArray("") << QByteArray("-1E39") << PlotFault::Overflow;
-    QTest::newRow("infinite start") << QByteArray("1E400") << QByteArray("1") << QByteArray("") << QByteArray("")
-                                    << PlotFault::Overflow;
+    QTest::newRow("infinite start") << QByteArray("1E400") << QByteArray("1") << QByteArray("")
+                                    << QByteArray("") << PlotFault::Overflow;
     QTest::newRow("infinite start times zero frequency")
         << QByteArray("1E400") << QByteArray("") << QByteArray("") << QByteArray("")
         << PlotFault::InvalidOperation;
-    QTest::newRow("infinite frequency") << QByteArray("") << QByteArray("1E400") << QByteArray("")
-                                        << QByteArray("") << PlotFault::Overflow;
-    QTest::newRow("infinite amplitude times zero")
-        << QByteArray("") << QByteArray("") << QByteArray("1E400") << QByteArray("")
-        << PlotFault::InvalidOperation;
-    QTest::newRow("infinite amplitude") << QByteArray("") << QByteArray("1") << QByteArray("1E400")
-                                        << QByteArray("") << PlotFault::Overflow;
-    QTest::newRow("infinite mean") << QByteArray("") << QByteArray("") << QByteArray("") << QByteArray("1E400")
-                                   << PlotFault::Overflow;
+    QTest::newRow("infinite frequency")
+        << QByteArray("") << QByteArray("1E400") << QByteArray("") << QByteArray("") << PlotFault::Overflow;
+    QTest::newRow("infinite amplitude times zero") << QByteArray("") << QByteArray("") << QByteArray("1E400")
+                                                   << QByteArray("") << PlotFault::InvalidOperation;
+    QTest::newRow("infinite amplitude")
+        << QByteArray("") << QByteArray("1") << QByteArray("1E400") << QByteArray("") << PlotFault::Overflow;
+    QTest::newRow("infinite mean") << QByteArray("") << QByteArray("") << QByteArray("")
+                                   << QByteArray("1E400") << PlotFault::Overflow;
     QTest::newRow("phase overflows") << QByteArray("1.7E308") << QByteArray("1.7E308") << QByteArray("1")
                                      << QByteArray("") << PlotFault::Overflow;
     QTest::newRow("infinities cancel") << QByteArray("") << QByteArray("1") << QByteArray("1E400")

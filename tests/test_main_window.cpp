@@ -1,1 +1,408 @@
-int main(){}
+#include "ui/help_window.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using namespace lumivar;
+
+Q_DECLARE_METATYPE(ControlSpec)
+
+namespace {
+
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+int countColour(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int row = 0; row < image.height(); ++row) {
+        for (int column = 0; column < image.width(); ++column) {
+            count += image.pixel(column, row) == colour ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kGrid = qRgb(10, 10, 10);
+
+QList<Dialog*> helpWindows()
+{
+    QList<Dialog*> found;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* help = qobject_cast<Dialog*>(widget); help != nullptr && help->isVisible()) {
+            found.append(help);
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void controlsFollowTheTable_data();
+    void controlsFollowTheTable();
+    void windowProperties();
+    void tabOrderAndInitialFocus();
+    void startsEmptyAndWhite();
+    void resetDrawsTheGrid();
+    void plotWithoutCurveOnlyRedrawsTheGrid();
+    void curvesOverlay();
+    void faultIsReportedAndPointsStay();
+    void printSendsTheWholeWindow();
+    void printWithoutPrinterIsReported();
+    void helpWindowsOpenAtTheSamePlace();
+    void closingHelpLeavesThePlane();
+    void closeBoxLeavesHelpOpen();
+    void chiudiEndsEverything();
+
+private:
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    QPushButton* button(const char* name) { return m_form->findChild<QPushButton*>(QLatin1String(name)); }
+    void type(int box, const QString& text)
+    {
+        auto* edit = m_form->findChild<QLineEdit*>(QStringLiteral("Text%1").arg(box));
+        edit->setText(text);
+    }
+    void tick(bool on) { m_form->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(on); }
+
+    QPointer<Form1> m_form;
+    QStringList m_messages;
+};
+
+void TestMainWindow::init()
+{
+    m_messages.clear();
+    m_form = new Form1;
+    m_form->setAttribute(Qt::WA_DeleteOnClose);
+    m_form->setMessageSink([this](const QString& message) { m_messages.append(message); });
+}
+
+void TestMainWindow::cleanup()
+{
+    delete m_form.data();
+    for (Dialog* help : helpWindows()) {
+        help->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestMainWindow::controlsFollowTheTable_data()
+{
+    QTest::addColumn<ControlSpec>("spec");
+    for (const ControlSpec& spec : kForm1Controls) {
+        QTest::newRow(spec.name.data()) << spec;
+    }
+}
+
+void TestMainWindow::controlsFollowTheTable()
+{
+    QFETCH(ControlSpec, spec);
+    auto* control = m_form->findChild<QWidget*>(fromUtf8(spec.name));
+    QVERIFY(control != nullptr);
+    QCOMPARE(control->parentWidget(), m_form.data());
+    QCOMPARE(control->geometry(), toPixels(spec.geometry));
+    QCOMPARE(control->font().family(), fromUtf8(spec.font.family));
+    QCOMPARE(control->font().pointSizeF(), spec.font.pointSize);
+    QCOMPARE(control->font().weight(), QFont::Normal);
+    QVERIFY(control->isEnabled());
+
+    const QString caption = fromUtf8(spec.caption);
+    switch (spec.kind) {
+    case ControlKind::DrawingBox:
+        QVERIFY(qobject_cast<PlaneWidget*>(control) != nullptr);
+        break;
+    case ControlKind::CheckBox:
+        QCOMPARE(qobject_cast<QCheckBox*>(control)->text(), caption);
+        QVERIFY(!qobject_cast<QCheckBox*>(control)->isChecked());
+        break;
+    case ControlKind::PushButton: {
+        auto* push = qobject_cast<QPushButton*>(control);
+        QCOMPARE(push->text(), caption);
+        QVERIFY(!push->isDefault() && !push->autoDefault());
+        break;
+    }
+    case ControlKind::TextBox: {
+        auto* edit = qobject_cast<QLineEdit*>(control);
+        QVERIFY(edit->text().isEmpty());
+        QCOMPARE(edit->maxLength(), 32767); // Qt's largest: no limit of ours
+        break;
+    }
+    case ControlKind::Label: {
+        auto* label = qobject_cast<QLabel*>(control);
+        QCOMPARE(label->text(), caption);
+        QVERIFY(label->alignment() & Qt::AlignHCenter);
+        break;
+    }
+    }
+}
+
+void TestMainWindow::windowProperties()
+{
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Lumivar 1.0"));
+    QCOMPARE(m_form->size(), QSize(760, 736));
+    QCOMPARE(m_form->font().pointSizeF(), 12.0);
+    QVERIFY(!m_form->windowIcon().isNull());
+    QCOMPARE(m_form->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+    // The label keeps both of its spaces.
+    QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+             QStringLiteral("Valore di partenza  del periodo"));
+
+    // Nothing is laid out again on resize.
+    m_form->show();
+    m_form->resize(1000, 900);
+    QCOMPARE(m_form->findChild<QWidget*>(QStringLiteral("Command5"))->geometry(), QRect(8, 680, 161, 20));
+    QCOMPARE(m_form->plane().outerWidthTwips(), 11175.0F);
+}
+
+void TestMainWindow::tabOrderAndInitialFocus()
+{
+    m_form->show();
+    QApplication::setActiveWindow(m_form);
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    QCOMPARE(QApplication::focusWidget(), &m_form->plane());
+
+    const QStringList expected{"Check1", "Command1", "Command2", "Command4", "Text1",       "Command3",
+                               "Text2",  "Text3",    "Text4",    "Command5", "PicPianoCart"};
+    for (const QString& name : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), name);
+    }
+}
+
+void TestMainWindow::startsEmptyAndWhite()
+{
+    const QImage& image = m_form->plane().image();
+    QCOMPARE(image.size(), QSize(741, 541));
+    QCOMPARE(countColour(image, qRgb(255, 255, 255)), 741 * 541);
+}
+
+void TestMainWindow::resetDrawsTheGrid()
+{
+    click("Command2");
+    const QImage& image = m_form->plane().image();
+    QVERIFY(countColour(image, kGrid) > 741 * 30);
+    QCOMPARE(countColour(image, kRed), 0);
+    QCOMPARE(m_form->cursor().x, 19.0F);
+}
+
+void TestMainWindow::plotWithoutCurveOnlyRedrawsTheGrid()
+{
+    type(2, QStringLiteral("1"));
+    type(3, QStringLiteral("5"));
+    click("Command1");
+    const QImage grid = m_form->plane().image().copy();
+    QCOMPARE(countColour(grid, kRed), 0);
+    click("Command2");
+    QCOMPARE(m_form->plane().image(), grid);
+}
+
+void TestMainWindow::curvesOverlay()
+{
+    tick(true);
+    type(2, QStringLiteral("1"));
+    type(3, QStringLiteral("5"));
+    click("Command1");
+    const QImage first = m_form->plane().image().copy();
+    const int firstRed = countColour(first, kRed);
+    QVERIFY(firstRed > 500);
+
+    type(3, QStringLiteral("-9"));
+    type(4, QStringLiteral("2,5")); // read as 2
+    click("Command1");
+    const QImage both = m_form->plane().image();
+    int kept = 0;
+    for (int row = 0; row < first.height(); ++row) {
+        for (int column = 0; column < first.width(); ++column) {
+            kept += first.pixel(column, row) == kRed && both.pixel(column, row) == kRed ? 1 : 0;
+        }
+    }
+    // Only the redrawn grid may cover the first curve.
+    for (int row = 0; row < first.height(); ++row) {
+        for (int column = 0; column < first.width(); ++column) {
+            if (first.pixel(column, row) == kRed) {
+                QVERIFY(both.pixel(column, row) == kRed || both.pixel(column, row) == kGrid
+                        || both.pixel(column, row) == qRgb(0, 0, 0));
+            }
+        }
+    }
+    QVERIFY(kept > firstRed / 2);
+    QVERIFY(countColour(both, kRed) > firstRed + 500);
+    // The second curve: y = -9 sin(x) + 2 at x = pi/2 is -7.
+    const auto at = m_form->plane().mapping().pixelOf({1.5707964F, -7.0F});
+    bool nearby = false;
+    for (int dy = -1; dy <= 1; ++dy) {
+        nearby = nearby || both.pixel(at->column, at->row + dy) == kRed;
+    }
+    QVERIFY(nearby);
+
+    click("Command2");
+    QCOMPARE(countColour(m_form->plane().image(), kRed), 0);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestMainWindow::faultIsReportedAndPointsStay()
+{
+    tick(true);
+    type(2, QStringLiteral("1"));
+    type(3, QStringLiteral("5"));
+    click("Command1");
+    m_form->DisegnaAssi(); // what the grid of the next plot covers anyway
+    const int before = countColour(m_form->plane().image(), kRed);
+
+    type(3, QStringLiteral("1E39"));
+    click("Command1");
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages.front().contains(QStringLiteral("overflow")));
+    QVERIFY(m_messages.front().contains(QStringLiteral("interrotto")));
+    QVERIFY(m_messages.front().contains(QStringLiteral("0,348")));
+    QCOMPARE(countColour(m_form->plane().image(), kRed), before);
+
+    const QStringList expected{QStringLiteral("operazione non valida"), QStringLiteral("overflow")};
+    type(2, QString());
+    type(3, QStringLiteral("1E400"));
+    click("Command1");
+    QVERIFY(m_messages.last().contains(expected[0]));
+
+    // The window goes on working.
+    type(2, QStringLiteral("2"));
+    type(3, QStringLiteral("3"));
+    type(4, QStringLiteral("-4"));
+    click("Command1");
+    QCOMPARE(m_messages.size(), 2);
+    QVERIFY(countColour(m_form->plane().image(), kRed) > before);
+}
+
+void TestMainWindow::printSendsTheWholeWindow()
+{
+    QImage printed;
+    m_form->setPrintFunction([&printed](const QImage& window) {
+        printed = window;
+        return std::optional<QString>();
+    });
+    tick(true);
+    type(2, QStringLiteral("1"));
+    type(3, QStringLiteral("5"));
+    click("Command1");
+    click("Command3");
+    QCOMPARE(printed.size(), QSize(760, 736));
+    QVERIFY(countColour(printed, kRed) > 500);
+    QVERIFY(m_messages.isEmpty());
+
+    m_form->setPrintFunction(
+        [](const QImage&) { return std::optional<QString>(QStringLiteral("rifiutata")); });
+    const QImage plane = m_form->plane().image().copy();
+    click("Command3");
+    QCOMPARE(m_messages, QStringList{QStringLiteral("rifiutata")});
+    QCOMPARE(m_form->plane().image(), plane);
+}
+
+void TestMainWindow::printWithoutPrinterIsReported()
+{
+    // The print server named here does not exist.
+    click("Command3");
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages.front().contains(QStringLiteral("stampa")));
+    QVERIFY(m_form->isEnabled());
+}
+
+void TestMainWindow::helpWindowsOpenAtTheSamePlace()
+{
+    m_form->show();
+    click("Command5");
+    click("Command5");
+    const QList<Dialog*> windows = helpWindows();
+    QCOMPARE(windows.size(), 2);
+    for (Dialog* help : windows) {
+        QCOMPARE(help->geometry(), QRect(184, 250, 800, 310));
+        QCOMPARE(help->windowTitle(), QStringLiteral("Aiuto"));
+        QCOMPARE(help->minimumSize(), help->maximumSize());
+        QVERIFY(help->parentWidget() == nullptr);
+        QVERIFY(help->testAttribute(Qt::WA_DeleteOnClose));
+        QVERIFY(!help->isModal());
+        QVERIFY(!help->windowIcon().isNull());
+        auto* label = help->findChild<QLabel*>(QStringLiteral("Label1"));
+        QCOMPARE(label->geometry(), QRect(8, 8, 769, 273));
+        QVERIFY(label->wordWrap());
+        QCOMPARE(label->font().pointSizeF(), 12.0);
+        QCOMPARE(label->text(), helpText());
+    }
+    QVERIFY(m_form->isVisible() && m_form->isEnabled());
+}
+
+void TestMainWindow::closingHelpLeavesThePlane()
+{
+    m_form->show();
+    click("Command2");
+    const QImage plane = m_form->plane().image().copy();
+    click("Command5");
+    QPointer<Dialog> help = helpWindows().value(0);
+    QVERIFY(help);
+    help->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(help.isNull());
+    QVERIFY(m_form->isVisible());
+    QCOMPARE(m_form->plane().image(), plane);
+}
+
+void TestMainWindow::closeBoxLeavesHelpOpen()
+{
+    m_form->show();
+    click("Command5");
+    QPointer<Dialog> help = helpWindows().value(0);
+    bool helpOutlivedTheForm = false;
+    QTimer::singleShot(0, m_form, [this] { m_form->close(); });
+    QTimer::singleShot(200, help, [&helpOutlivedTheForm, help] {
+        helpOutlivedTheForm = help->isVisible();
+        help->close(); // the last window: the program ends
+    });
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(helpOutlivedTheForm);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_form.isNull());
+    QVERIFY(help.isNull());
+}
+
+void TestMainWindow::chiudiEndsEverything()
+{
+    m_form->show();
+    click("Command5");
+    click("Command5");
+    const QList<QPointer<Dialog>> windows{helpWindows().value(0), helpWindows().value(1)};
+    QTimer::singleShot(0, m_form, [this] { click("Command4"); });
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); }); // would mean Chiudi did nothing
+    QCOMPARE(QApplication::exec(), 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_form.isNull());
+    for (const auto& help : windows) {
+        QVERIFY(help.isNull());
+    }
+}
+
+int main(int argc, char* argv[])
+{
+    // No print server answers here, whatever the machine has.
+    qputenv("CUPS_SERVER", "/nonexistent/lumivar-test.sock");
+    QApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_main_window.moc"

@@ -77,7 +77,8 @@ void TestPlane::cornersMapToInteriorCorners()
 void TestPlane::inverseUndoesForward()
 {
     const PlaneMapping mapping = designed();
-    for (const PlanePoint p : {PlanePoint{-1.0F, 18.0F}, PlanePoint{3.25F, -7.5F}, PlanePoint{17.5F, 0.125F}}) {
+    for (const PlanePoint p :
+         {PlanePoint{-1.0F, 18.0F}, PlanePoint{3.25F, -7.5F}, PlanePoint{17.5F, 0.125F}}) {
         const PlanePoint back = mapping.toPlane(mapping.toPixel(p));
         QVERIFY(std::fabs(back.x - p.x) < 1e-5F);
         QVERIFY(std::fabs(back.y - p.y) < 1e-5F);

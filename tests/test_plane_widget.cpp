@@ -10,7 +10,10 @@ using namespace lumivar;
 
 namespace {
 
-QRgb rgb(Rgb colour) { return qRgb(colour.red, colour.green, colour.blue); }
+QRgb rgb(Rgb colour)
+{
+    return qRgb(colour.red, colour.green, colour.blue);
+}
 
 int countInRow(const QImage& image, int row, QRgb colour)
 {
@@ -21,8 +24,14 @@ int countInRow(const QImage& image, int row, QRgb colour)
     return count;
 }
 
-int columnOf(const PlaneWidget& plane, float x) { return plane.mapping().pixelOf({x, 0.0F})->column; }
-int rowOf(const PlaneWidget& plane, float y) { return plane.mapping().pixelOf({0.0F, y})->row; }
+int columnOf(const PlaneWidget& plane, float x)
+{
+    return plane.mapping().pixelOf({x, 0.0F})->column;
+}
+int rowOf(const PlaneWidget& plane, float y)
+{
+    return plane.mapping().pixelOf({0.0F, y})->row;
+}
 
 } // namespace
 
@@ -161,8 +170,7 @@ void TestPlaneWidget::labelsArePlainBitmaps()
         }
     }
     // No antialiasing: every pixel is background, a line colour or pure text black.
-    QCOMPARE(colours,
-             (QSet<QRgb>{rgb(kBackgroundWhite), rgb(kAxisBlue), rgb(kGridDark), qRgb(0, 0, 0)}));
+    QCOMPARE(colours, (QSet<QRgb>{rgb(kBackgroundWhite), rgb(kAxisBlue), rgb(kGridDark), qRgb(0, 0, 0)}));
     QVERIFY(ink > 57 * 4);
     // The label of -1 at the left edge is visible, just under the abscissa axis.
     const QImage corner = image.copy(0, rowOf(*m_plane, 0.0F) + 1, 36, 20);

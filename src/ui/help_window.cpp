@@ -31,7 +31,7 @@ QString helpText()
 }
 
 Dialog::Dialog(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Aiuto"));
