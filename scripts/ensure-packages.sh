@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lumivar needs that the machine lacks.
+# Usage: scripts/ensure-packages.sh run|test
+set -euo pipefail
+
+run_packages=(
+    cmake ninja-build g++ pkgconf
+    qt6-base-dev libcups2-dev libgl-dev libxkbcommon-dev
+    fonts-liberation fonts-urw-base35 fonts-dejavu-core
+)
+test_packages=(
+    "${run_packages[@]}"
+    libbenchmark-dev
+    xvfb xauth xdotool openbox x11-utils imagemagick
+    cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+    clang clang-tidy clang-format cppcheck libclang-rt-14-dev
+)
+
+case "${1:-}" in
+run) wanted=("${run_packages[@]}") ;;
+test) wanted=("${test_packages[@]}") ;;
+*) echo "uso: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo)
+else
+    echo "Mancano i pacchetti ${missing[*]} e servono i permessi di root per installarli." >&2
+    exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" apt-get install -y -q "${missing[@]}"

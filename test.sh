@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test; non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/ensure-packages.sh test
+
+jobs=$(nproc)
+for preset in debug release; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+done
+
+# The debug build runs the whole suite, end-to-end tests included; the
+# release build runs it again where the optimiser might change results.
+ctest --preset debug -j "$jobs" --output-on-failure
+ctest --preset release -j "$jobs" --output-on-failure -LE e2e

@@ -1,0 +1,159 @@
+// The real program under a real X server, driven with mouse and keyboard.
+#include "x_session.h"
+
+#include "plot/plane.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <memory>
+
+using namespace lumivar;
+
+namespace {
+
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kGrid = qRgb(10, 10, 10);
+
+PlaneMapping planeMapping(const QImage& interior)
+{
+    return {PlaneScale::fromCorners(kPlaneUpperLeft, kPlaneLowerRight), interior.width(), interior.height()};
+}
+
+} // namespace
+
+class TestEndToEndWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void planeIsWhiteAtStart();
+    void resetDrawsTheGrid();
+    void typedCurveAppearsWhereTheFormulaPutsIt();
+    void helpWindowsOpen();
+    void overflowDoesNotEndTheProgram();
+    void chiudiEndsTheProcess();
+
+private:
+    std::unique_ptr<XSession> m_session;
+    std::unique_ptr<Lumivar> m_program;
+};
+
+void TestEndToEndWindow::initTestCase()
+{
+    m_session = std::make_unique<XSession>();
+    QVERIFY2(m_session->isReady(), "Xvfb and openbox must start");
+    m_program = std::make_unique<Lumivar>(*m_session);
+    QVERIFY(m_program->isRunning());
+    QVERIFY(m_program->mainWindow().has_value());
+}
+
+void TestEndToEndWindow::cleanupTestCase()
+{
+    m_program.reset();
+    m_session.reset();
+}
+
+void TestEndToEndWindow::planeIsWhiteAtStart()
+{
+    const QImage plane = m_program->planeInterior();
+    QCOMPARE(plane.size(), QSize(741, 541));
+    QCOMPARE(countColour(plane, kWhite), 741 * 541);
+}
+
+void TestEndToEndWindow::resetDrawsTheGrid()
+{
+    m_program->clickControl("Command2");
+    const QImage plane = m_program->planeInterior();
+    const PlaneMapping mapping = planeMapping(plane);
+    const int row = mapping.pixelOf({5.0F, 10.0F})->row;
+    const int column = mapping.pixelOf({5.0F, 10.0F})->column;
+    QCOMPARE(plane.pixel(400, row), kGrid);
+    QCOMPARE(plane.pixel(column, 100), kGrid);
+    QCOMPARE(plane.pixel(10, mapping.pixelOf({0.0F, 0.0F})->row), qRgb(0, 0, 255));
+    QCOMPARE(countColour(plane, kRed), 0);
+}
+
+void TestEndToEndWindow::typedCurveAppearsWhereTheFormulaPutsIt()
+{
+    m_program->clickControl("Check1");
+    m_program->typeInto(1, QStringLiteral("0.5"));
+    m_program->typeInto(2, QStringLiteral("1"));
+    m_program->typeInto(3, QStringLiteral("8"));
+    m_program->typeInto(4, QStringLiteral("-2"));
+    m_program->clickControl("Command1");
+
+    const QImage plane = m_program->planeInterior();
+    const PlaneMapping mapping = planeMapping(plane);
+    QVERIFY(countColour(plane, kRed) > 1000);
+    const int originColumn = mapping.pixelOf({0.0F, 0.0F})->column;
+    for (int row = 0; row < plane.height(); ++row) {
+        for (int column = 0; column <= originColumn - 1; ++column) {
+            QVERIFY2(plane.pixel(column, row) != kRed, "no point at x <= 0");
+        }
+    }
+    // Off the grid lines, every sampled column carries its point.
+    for (const float x : {0.4F, 2.3F, 7.7F, 12.6F, 16.4F}) {
+        const float y = static_cast<float>(8.0 * std::sin((double{x} + 0.5) * 1.0) - 2.0);
+        const auto at = mapping.pixelOf({x, y});
+        bool found = false;
+        for (int dy = -2; dy <= 2 && !found; ++dy) {
+            found = plane.pixel(at->column, at->row + dy) == kRed;
+        }
+        QVERIFY2(found, qPrintable(QStringLiteral("curve at x = %1").arg(x)));
+    }
+}
+
+void TestEndToEndWindow::helpWindowsOpen()
+{
+    m_program->clickControl("Command5");
+    m_program->clickControl("Command5");
+    QVERIFY(m_session->waitForWindows(QStringLiteral("Aiuto"), 2));
+    const QStringList windows = m_session->windows(QStringLiteral("Aiuto"));
+    const auto first = m_session->geometry(windows[0]);
+    const auto second = m_session->geometry(windows[1]);
+    QVERIFY(first && second);
+    QCOMPARE(first->size(), QSize(800, 310));
+    QCOMPARE(*first, *second);
+    QCOMPARE(first->topLeft(), QPoint(184, 250));
+    QVERIFY(m_program->isRunning());
+}
+
+void TestEndToEndWindow::overflowDoesNotEndTheProgram()
+{
+    const QImage before = m_program->planeInterior();
+    m_program->typeInto(1, QString());
+    m_program->typeInto(3, QStringLiteral("1E39"));
+    m_program->typeInto(4, QString());
+    m_program->clickControl("Command1");
+    // The message box carries the program's title, next to the main window.
+    QVERIFY(m_session->waitForWindows(QStringLiteral("Lumivar 1.0"), 2));
+    QVERIFY(m_program->isRunning());
+    m_session->key(QStringLiteral("Return"));
+    QVERIFY(m_session->waitForWindows(QStringLiteral("Lumivar 1.0"), 1));
+    QVERIFY(m_program->isRunning());
+    // The earlier curve is still there, as far as the redrawn grid allows.
+    const QImage after = m_program->planeInterior();
+    QVERIFY(countColour(after, kRed) > countColour(before, kRed) / 2);
+
+    // And the window goes on plotting.
+    m_program->typeInto(3, QStringLiteral("3"));
+    m_program->clickControl("Command1");
+    QVERIFY(countColour(m_program->planeInterior(), kRed) > countColour(after, kRed));
+}
+
+void TestEndToEndWindow::chiudiEndsTheProcess()
+{
+    QVERIFY(m_session->windows(QStringLiteral("Aiuto")).size() == 2);
+    m_program->clickControl("Command4");
+    QVERIFY(m_program->waitForExit(10000));
+    QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program->exitCode(), 0);
+    QVERIFY(m_session->waitForWindows(QStringLiteral("Aiuto"), 0));
+}
+
+QTEST_GUILESS_MAIN(TestEndToEndWindow)
+#include "test_e2e_window.moc"
