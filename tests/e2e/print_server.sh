@@ -2,7 +2,7 @@
 # A private CUPS server for the printing tests, with nothing of the machine's
 # own print set-up: its own folders, socket and port.
 #   print_server.sh start DIR   starts it; prints the CUPS_SERVER value to use
-#   print_server.sh stop DIR    stops it and removes DIR
+#   print_server.sh stop DIR    stops it; DIR keeps its printers for a restart
 set -euo pipefail
 
 command=${1:?start|stop}
@@ -59,14 +59,14 @@ CONF
     echo "$dir/cups.sock"
     ;;
 stop)
-    if [ -f "$dir/etc/cupsd.conf" ]; then
-        pkill -f -- "-c $dir/etc/cupsd.conf" || true
-        for _ in $(seq 50); do
-            pgrep -f -- "-c $dir/etc/cupsd.conf" >/dev/null || break
-            sleep 0.1
-        done
-    fi
-    rm -rf "$dir"
+    # cupsd re-executes itself with -C when it goes into the background.
+    pattern="cupsd -[cC] $dir/etc/cupsd.conf"
+    pkill -f -- "$pattern" || true
+    for _ in $(seq 50); do
+        pgrep -f -- "$pattern" >/dev/null || break
+        sleep 0.1
+    done
+    rm -f "$dir/cups.sock"
     ;;
 *)
     echo "usage: $0 start|stop DIR" >&2
