@@ -12,32 +12,34 @@ PlaneScale PlaneScale::fromCorners(PlanePoint upperLeft, PlanePoint lowerRight)
 }
 
 PlaneMapping::PlaneMapping(PlaneScale scale, int interiorWidth, int interiorHeight)
-    : m_scale(scale), m_width(interiorWidth), m_height(interiorHeight)
+    : m_scale(scale)
+    , m_width(interiorWidth)
+    , m_height(interiorHeight)
+    , m_pixelsPerUnitX(interiorWidth / scale.width)
+    , m_pixelsPerUnitY(interiorHeight / scale.height)
 {
 }
 
 PixelPoint PlaneMapping::toPixel(PlanePoint point) const
 {
-    return {(point.x - m_scale.left) / m_scale.width * m_width,
-            (point.y - m_scale.top) / m_scale.height * m_height};
+    return {(point.x - m_scale.left) * m_pixelsPerUnitX, (point.y - m_scale.top) * m_pixelsPerUnitY};
 }
 
 PlanePoint PlaneMapping::toPlane(PixelPoint pixel) const
 {
-    return {static_cast<float>(m_scale.left + pixel.column / m_width * m_scale.width),
-            static_cast<float>(m_scale.top + pixel.row / m_height * m_scale.height)};
+    return {static_cast<float>(m_scale.left + pixel.column / m_pixelsPerUnitX),
+            static_cast<float>(m_scale.top + pixel.row / m_pixelsPerUnitY)};
 }
 
 std::optional<PixelIndex> PlaneMapping::pixelOf(PlanePoint point) const
 {
     const PixelPoint pixel = toPixel(point);
-    const double column = std::floor(pixel.column);
-    const double row = std::floor(pixel.row);
-    // Written so that NaN fails the test as well.
-    if (!(column >= 0 && column < m_width && row >= 0 && row < m_height)) {
+    // Written so that NaN fails the test as well. Inside the interior the
+    // coordinates are not negative, where truncation is the floor.
+    if (!(pixel.column >= 0 && pixel.column < m_width && pixel.row >= 0 && pixel.row < m_height)) {
         return std::nullopt;
     }
-    return PixelIndex{static_cast<int>(column), static_cast<int>(row)};
+    return PixelIndex{static_cast<int>(pixel.column), static_cast<int>(pixel.row)};
 }
 
 std::string labelText(float value)

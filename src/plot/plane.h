@@ -63,6 +63,9 @@ private:
     PlaneScale m_scale;
     int m_width = 0;
     int m_height = 0;
+    // Stated once so that every sample costs multiplications only.
+    double m_pixelsPerUnitX = 0.0;
+    double m_pixelsPerUnitY = 0.0;
 };
 
 // How the surface prints a number: its shortest decimal form, behind a sign

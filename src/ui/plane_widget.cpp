@@ -76,9 +76,12 @@ void PlaneWidget::finishPainting() const
 
 void PlaneWidget::markDirty(QRect interiorRect)
 {
-    const bool flushPending = !m_dirty.isNull();
-    m_dirty |= interiorRect.intersected(m_image.rect());
-    if (!flushPending && !m_dirty.isNull()) {
+    const QRect inside = interiorRect.intersected(m_image.rect());
+    if (inside.isEmpty()) {
+        return;
+    }
+    if (m_dirty.isNull()) {
+        m_dirty = inside;
         // One repaint per batch of primitives rather than one per primitive.
         QMetaObject::invokeMethod(
             this,
@@ -87,7 +90,19 @@ void PlaneWidget::markDirty(QRect interiorRect)
                 m_dirty = QRect();
             },
             Qt::QueuedConnection);
+    } else {
+        m_dirty |= inside;
     }
+}
+
+void PlaneWidget::markDirty(PixelIndex pixel)
+{
+    // The hot path of a plot: a pixel known to be inside, and usually a
+    // batch already pending.
+    if (m_dirty.contains(pixel.column, pixel.row)) {
+        return;
+    }
+    markDirty(QRect(pixel.column, pixel.row, 1, 1));
 }
 
 void PlaneWidget::clear()
@@ -129,7 +144,7 @@ void PlaneWidget::setPoint(PlanePoint at, Rgb colour)
     }
     auto* row = reinterpret_cast<QRgb*>(m_image.scanLine(pixel->row));
     row[pixel->column] = qRgb(colour.red, colour.green, colour.blue);
-    markDirty({pixel->column, pixel->row, 1, 1});
+    markDirty(*pixel);
 }
 
 void PlaneWidget::setCurrentX(float x)
@@ -149,15 +164,31 @@ void PlaneWidget::printNumber(float value)
     if (m_image.isNull() || !isDrawable(at)) {
         return;
     }
-    const QString text = QString::fromStdString(labelText(value));
-    const QFontMetrics metrics(m_labelFont);
+    const QImage& label = labelImage(QString::fromStdString(labelText(value)));
     const QPointF cellCorner = pixelCorner(at);
-    QPainter& painter = imagePainter();
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(cellCorner + QPointF(0, metrics.ascent()), text);
-    markDirty(QRectF(cellCorner, QSizeF(metrics.horizontalAdvance(text), metrics.height()))
-                  .toAlignedRect()
-                  .adjusted(-1, -1, 1, 1));
+    imagePainter().drawImage(cellCorner, label);
+    markDirty(QRectF(cellCorner, QSizeF(label.size())).toAlignedRect());
+}
+
+const QImage& PlaneWidget::labelImage(const QString& text)
+{
+    // The same label always comes out as the same pixels, so each is drawn
+    // once, on a transparent ground, and then only copied.
+    auto found = m_labels.find(text);
+    if (found == m_labels.end()) {
+        const QFontMetrics metrics(m_labelFont);
+        QImage label(qMax(1, metrics.horizontalAdvance(text)), metrics.height(),
+                     QImage::Format_ARGB32_Premultiplied);
+        label.fill(Qt::transparent);
+        QPainter painter(&label);
+        painter.setRenderHint(QPainter::TextAntialiasing, false);
+        painter.setFont(m_labelFont);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(QPointF(0, metrics.ascent()), text);
+        painter.end();
+        found = m_labels.insert(text, label);
+    }
+    return found.value();
 }
 
 float PlaneWidget::outerWidthTwips() const

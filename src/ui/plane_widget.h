@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QRect>
@@ -43,8 +44,10 @@ private:
     // plane before it is first shown: the image follows the size on demand.
     void fitImage();
     QPainter& imagePainter();
+    const QImage& labelImage(const QString& text);
     void finishPainting() const;
     void markDirty(QRect interiorRect);
+    void markDirty(PixelIndex pixel);
 
     QImage m_image;
     // Kept open between primitives: a plot draws thousands of them inside one
@@ -54,6 +57,7 @@ private:
     PlaneMapping m_mapping;
     PlanePoint m_current;
     QFont m_labelFont;
+    QHash<QString, QImage> m_labels;
     QRect m_dirty;
     QSize m_imageFitsWidget;
 };
