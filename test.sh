@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 scripts/ensure-packages.sh test
 
 jobs=$(nproc)
-for preset in debug release; do
+for preset in debug release asan; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
 done
@@ -15,3 +15,6 @@ done
 # release build runs it again where the optimiser might change results.
 ctest --preset debug -j "$jobs" --output-on-failure
 ctest --preset release -j "$jobs" --output-on-failure -LE e2e
+# Every test again under AddressSanitizer, LeakSanitizer and UBSan, the real
+# binary of the end-to-end tests included.
+ctest --preset asan -j "$jobs" --output-on-failure
