@@ -6,7 +6,7 @@ set -euo pipefail
 run_packages=(
     cmake ninja-build g++ pkgconf
     qt6-base-dev libcups2-dev libgl-dev libxkbcommon-dev
-    fonts-liberation fonts-urw-base35 fonts-dejavu-core
+    fonts-liberation fonts-urw-base35 fonts-dejavu-core qt6-translations-l10n
 )
 test_packages=(
     "${run_packages[@]}"

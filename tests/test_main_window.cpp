@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <limits>
+
 using namespace lumivar;
 
 Q_DECLARE_METATYPE(ControlSpec)
@@ -65,6 +67,7 @@ private slots:
     void plotWithoutCurveOnlyRedrawsTheGrid();
     void curvesOverlay();
     void faultIsReportedAndPointsStay();
+    void boxesReadWhatTheRuleSays();
     void printSendsTheWholeWindow();
     void printWithoutPrinterIsReported();
     void helpWindowsOpenAtTheSamePlace();
@@ -141,7 +144,7 @@ void TestMainWindow::controlsFollowTheTable()
     case ControlKind::TextBox: {
         auto* edit = qobject_cast<QLineEdit*>(control);
         QVERIFY(edit->text().isEmpty());
-        QCOMPARE(edit->maxLength(), 32767); // Qt's largest: no limit of ours
+        QCOMPARE(edit->maxLength(), std::numeric_limits<int>::max());
         break;
     }
     case ControlKind::Label: {
@@ -287,6 +290,29 @@ void TestMainWindow::faultIsReportedAndPointsStay()
     click("Command1");
     QCOMPARE(m_messages.size(), 2);
     QVERIFY(countColour(m_form->plane().image(), kRed) > before);
+}
+
+void TestMainWindow::boxesReadWhatTheRuleSays()
+{
+    tick(true);
+    type(2, QStringLiteral("1"));
+    type(3, QStringLiteral("5"));
+    click("Command1");
+    const QImage plain = m_form->plane().image().copy();
+
+    // A megabyte of blanks, or tabs and line feeds pasted in, change nothing.
+    click("Command2");
+    type(3, QString(1'000'000, QLatin1Char(' ')) + QStringLiteral("5"));
+    click("Command1");
+    QCOMPARE(m_form->plane().image(), plain);
+    QCOMPARE(m_form->findChild<QLineEdit*>(QStringLiteral("Text3"))->text().size(), 1'000'001);
+
+    click("Command2");
+    type(2, QStringLiteral(" 1\t"));
+    type(3, QStringLiteral("\n5\t\n"));
+    click("Command1");
+    QCOMPARE(m_form->plane().image(), plain);
+    QVERIFY(m_messages.isEmpty());
 }
 
 void TestMainWindow::printSendsTheWholeWindow()

@@ -2,6 +2,9 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char* argv[])
 {
@@ -9,6 +12,16 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Lumivar"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setWindowIcon(lumivar::programIcon());
+
+    // The interface is Italian, Qt's own texts (menus of the boxes, buttons of
+    // the message boxes) included, wherever their translation is installed.
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    QLocale::setDefault(italian);
+    QTranslator qtTexts;
+    if (qtTexts.load(italian, QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
 
     lumivar::Form1 form;
     form.show();

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <limits>
 #include <utility>
 
 namespace lumivar {
@@ -40,9 +41,12 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent)
         control = button;
         break;
     }
-    case ControlKind::TextBox:
-        control = new QLineEdit(caption, parent);
+    case ControlKind::TextBox: {
+        auto* edit = new QLineEdit(caption, parent);
+        edit->setMaxLength(std::numeric_limits<int>::max()); // the boxes have no limit
+        control = edit;
         break;
+    }
     case ControlKind::Label: {
         auto* label = new QLabel(caption, parent);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
