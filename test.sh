@@ -11,6 +11,8 @@ for preset in debug release asan; do
     cmake --build --preset "$preset" -j "$jobs"
 done
 
+scripts/static-analysis.sh
+
 # The debug build runs the whole suite, end-to-end tests included; the
 # release build runs it again where the optimiser might change results.
 ctest --preset debug -j "$jobs" --output-on-failure
@@ -18,3 +20,8 @@ ctest --preset release -j "$jobs" --output-on-failure -LE e2e
 # Every test again under AddressSanitizer, LeakSanitizer and UBSan, the real
 # binary of the end-to-end tests included.
 ctest --preset asan -j "$jobs" --output-on-failure
+
+# The number reader and the plotter against libFuzzer, about half a minute each.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+scripts/fuzz.sh 30

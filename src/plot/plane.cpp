@@ -1,5 +1,6 @@
 #include "plane.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -11,7 +12,7 @@ PlaneScale PlaneScale::fromCorners(PlanePoint upperLeft, PlanePoint lowerRight)
     return {upperLeft.x, upperLeft.y, double{lowerRight.x} - upperLeft.x, double{lowerRight.y} - upperLeft.y};
 }
 
-PlaneMapping::PlaneMapping(PlaneScale scale, int interiorWidth, int interiorHeight)
+PlaneMapping::PlaneMapping(const PlaneScale& scale, int interiorWidth, int interiorHeight)
     : m_scale(scale)
     , m_width(interiorWidth)
     , m_height(interiorHeight)
@@ -44,18 +45,12 @@ std::optional<PixelIndex> PlaneMapping::pixelOf(PlanePoint point) const
 
 std::string labelText(float value)
 {
-    if (value == 0.0F) {
-        value = 0.0F; // a negative zero prints like zero
-    }
+    const float shown = value == 0.0F ? 0.0F : value; // a negative zero prints like zero
     std::array<char, 32> digits{};
-    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), shown);
     std::string text(digits.data(), result.ptr);
-    for (char& c : text) {
-        if (c == 'e') {
-            c = 'E';
-        }
-    }
-    if (!std::signbit(value)) {
+    std::replace(text.begin(), text.end(), 'e', 'E');
+    if (!std::signbit(shown)) {
         text.insert(text.begin(), ' ');
     }
     text.push_back(' ');

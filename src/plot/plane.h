@@ -48,7 +48,7 @@ struct PixelIndex {
 class PlaneMapping {
 public:
     PlaneMapping() = default;
-    PlaneMapping(PlaneScale scale, int interiorWidth, int interiorHeight);
+    PlaneMapping(const PlaneScale& scale, int interiorWidth, int interiorHeight);
 
     [[nodiscard]] PixelPoint toPixel(PlanePoint point) const;
     [[nodiscard]] PlanePoint toPlane(PixelPoint pixel) const;
