@@ -67,6 +67,9 @@ private slots:
     void plotWithoutCurveOnlyRedrawsTheGrid();
     void curvesOverlay();
     void faultIsReportedAndPointsStay();
+    void everyFaultKindIsReported_data();
+    void everyFaultKindIsReported();
+    void manyWindowsPlotsAndResets();
     void boxesReadWhatTheRuleSays();
     void printSendsTheWholeWindow();
     void printWithoutPrinterIsReported();
@@ -312,6 +315,79 @@ void TestMainWindow::boxesReadWhatTheRuleSays()
     type(3, QStringLiteral("\n5\t\n"));
     click("Command1");
     QCOMPARE(m_form->plane().image(), plain);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestMainWindow::everyFaultKindIsReported_data()
+{
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("named");
+
+    const QString overflow = QStringLiteral("overflow");
+    const QString invalid = QStringLiteral("operazione non valida");
+    QTest::newRow("amplitude beyond single range") << QStringList{"", "1", "1E39", ""} << overflow;
+    QTest::newRow("mean beyond single range") << QStringList{"", "", "", "-5E38"} << overflow;
+    QTest::newRow("1E400 as start") << QStringList{"1E400", "1", "", ""} << overflow;
+    QTest::newRow("1E400 as start, no frequency") << QStringList{"1E400", "", "", ""} << invalid;
+    QTest::newRow("1E400 as frequency") << QStringList{"", "1E400", "", ""} << overflow;
+    QTest::newRow("1E400 as amplitude") << QStringList{"", "1", "1E400", ""} << overflow;
+    QTest::newRow("infinity times zero") << QStringList{"", "", "1E400", ""} << invalid;
+    QTest::newRow("1E400 as mean") << QStringList{"", "", "", "1E400"} << overflow;
+    QTest::newRow("infinities cancel") << QStringList{"", "1", "1E400", "-1E400"} << invalid;
+}
+
+void TestMainWindow::everyFaultKindIsReported()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, named);
+
+    tick(true);
+    type(2, QStringLiteral("0.7"));
+    type(3, QStringLiteral("6"));
+    click("Command1");
+    m_form->DisegnaAssi();
+    const QImage before = m_form->plane().image().copy();
+
+    for (int box = 1; box <= 4; ++box) {
+        type(box, boxes[box - 1]);
+    }
+    click("Command1");
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.front().contains(named), qPrintable(m_messages.front()));
+    QVERIFY(m_messages.front().contains(QStringLiteral("interrotto")));
+    QCOMPARE(m_form->plane().image(), before);
+
+    type(1, QString());
+    type(2, QStringLiteral("2"));
+    type(3, QStringLiteral("-4"));
+    type(4, QStringLiteral("3"));
+    click("Command1");
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(countColour(m_form->plane().image(), kRed) > countColour(before, kRed));
+}
+
+void TestMainWindow::manyWindowsPlotsAndResets()
+{
+    m_form->show();
+    for (int i = 0; i < 200; ++i) {
+        click("Command5");
+    }
+    QCOMPARE(helpWindows().size(), 200);
+    for (Dialog* help : helpWindows()) {
+        help->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(helpWindows().size(), 0);
+
+    tick(true);
+    type(2, QStringLiteral("1.3"));
+    type(3, QStringLiteral("7"));
+    for (int i = 0; i < 100; ++i) {
+        click("Command1");
+        click("Command2");
+    }
+    click("Command1");
+    QVERIFY(countColour(m_form->plane().image(), kRed) > 500);
     QVERIFY(m_messages.isEmpty());
 }
 

@@ -2,6 +2,9 @@
 #include "x_session.h"
 
 #include "plot/plane.h"
+#include "ui/main_window.h"
+
+#include <QFile>
 
 #include <QTest>
 
@@ -15,6 +18,30 @@ namespace {
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kRed = qRgb(255, 0, 0);
 const QRgb kGrid = qRgb(10, 10, 10);
+
+QPoint controlCentre(std::string_view name)
+{
+    for (const auto& spec : kForm1Controls) {
+        if (spec.name == name) {
+            return toPixels(spec.geometry).center();
+        }
+    }
+    return {};
+}
+
+qint64 residentKilobytes(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return -1;
+}
 
 PlaneMapping planeMapping(const QImage& interior)
 {
@@ -35,6 +62,7 @@ private slots:
     void typedCurveAppearsWhereTheFormulaPutsIt();
     void helpWindowsOpen();
     void overflowDoesNotEndTheProgram();
+    void thousandQuickClicksStayBounded();
     void chiudiEndsTheProcess();
 
 private:
@@ -143,6 +171,40 @@ void TestEndToEndWindow::overflowDoesNotEndTheProgram()
     m_program->typeInto(3, QStringLiteral("3"));
     m_program->clickControl("Command1");
     QVERIFY(countColour(m_program->planeInterior(), kRed) > countColour(after, kRed));
+}
+
+void TestEndToEndWindow::thousandQuickClicksStayBounded()
+{
+    const auto window = m_program->mainWindow();
+    QVERIFY(window);
+    const QPoint plot = window->topLeft() + controlCentre("Command1");
+    const QPoint reset = window->topLeft() + controlCentre("Command2");
+    const auto clicks = [&](int pairs) {
+        QStringList arguments;
+        for (int i = 0; i < pairs; ++i) {
+            for (const QPoint at : {plot, reset}) {
+                arguments << QStringLiteral("mousemove") << QString::number(at.x()) << QString::number(at.y())
+                          << QStringLiteral("click") << QStringLiteral("--delay") << QStringLiteral("1")
+                          << QStringLiteral("1");
+            }
+        }
+        QVERIFY(m_session->run(QStringLiteral("xdotool"), arguments, 120000).has_value());
+    };
+
+    clicks(100); // warm up: caches and the backing store settle
+    QTest::qWait(2000);
+    const qint64 before = residentKilobytes(m_program->pid());
+    clicks(500);
+    QTest::qWait(3000);
+    QVERIFY(m_program->isRunning());
+    const qint64 after = residentKilobytes(m_program->pid());
+    QVERIFY(before > 0);
+    QVERIFY2(after - before < 20 * 1024, qPrintable(QStringLiteral("%1 kB -> %2 kB").arg(before).arg(after)));
+
+    // Still answering: the last click was a reset.
+    const QImage plane = m_program->planeInterior();
+    QCOMPARE(countColour(plane, kRed), 0);
+    QVERIFY(countColour(plane, kGrid) > 741 * 30);
 }
 
 void TestEndToEndWindow::chiudiEndsTheProcess()
