@@ -1,6 +1,7 @@
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -62,6 +63,7 @@ private slots:
     void controlsFollowTheTable();
     void windowProperties();
     void tabOrderAndInitialFocus();
+    void everyControlIsNamedForAssistiveTechnology();
     void startsEmptyAndWhite();
     void resetDrawsTheGrid();
     void plotWithoutCurveOnlyRedrawsTheGrid();
@@ -190,6 +192,31 @@ void TestMainWindow::tabOrderAndInitialFocus()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), name);
     }
+}
+
+void TestMainWindow::everyControlIsNamedForAssistiveTechnology()
+{
+    const QStringList boxes{QStringLiteral("Valore di partenza del periodo"), QStringLiteral("frequenza"),
+                            QStringLiteral("Oscillazione massima in magnitudine"),
+                            QStringLiteral("Valore medio magnitudine")};
+    for (const ControlSpec& spec : kForm1Controls) {
+        auto* control = m_form->findChild<QWidget*>(fromUtf8(spec.name));
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        QVERIFY(accessible != nullptr);
+        const QString name = accessible->text(QAccessible::Name);
+        QVERIFY2(!name.isEmpty(), spec.name.data());
+        if (spec.kind == ControlKind::TextBox) {
+            // Each box is named after the label under it.
+            QCOMPARE(name, boxes[fromUtf8(spec.name).right(1).toInt() - 1]);
+            QVERIFY(!accessible->text(QAccessible::Description).isEmpty());
+        }
+        if (spec.kind == ControlKind::PushButton || spec.kind == ControlKind::CheckBox) {
+            QCOMPARE(name, fromUtf8(spec.caption));
+            QVERIFY(!accessible->text(QAccessible::Description).isEmpty());
+        }
+    }
+    QAccessibleInterface* plane = QAccessible::queryAccessibleInterface(&m_form->plane());
+    QVERIFY(plane->text(QAccessible::Description).contains(QStringLiteral("curva di luce")));
 }
 
 void TestMainWindow::startsEmptyAndWhite()

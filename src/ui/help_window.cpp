@@ -47,6 +47,7 @@ Dialog::Dialog(QWidget* parent)
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setFont(programFont(kSansSerif12));
     label->setGeometry(toPixels(kDialogLabelTwips));
+    label->setAccessibleName(QStringLiteral("Testo di aiuto"));
 }
 
 } // namespace lumivar

@@ -59,6 +59,8 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent)
     control->setObjectName(fromUtf8(spec.name));
     control->setGeometry(toPixels(spec.geometry));
     control->setFont(programFont(spec.font));
+    control->setAccessibleName(spec.accessibleName.empty() ? caption : fromUtf8(spec.accessibleName));
+    control->setAccessibleDescription(fromUtf8(spec.accessibleDescription));
     return control;
 }
 
