@@ -43,6 +43,43 @@ std::optional<PixelIndex> PlaneMapping::pixelOf(PlanePoint point) const
     return PixelIndex{static_cast<int>(pixel.column), static_cast<int>(pixel.row)};
 }
 
+std::optional<std::pair<PixelIndex, PixelIndex>> clippedLine(const PlaneMapping& mapping, PlanePoint from,
+                                                             PlanePoint to)
+{
+    // Liang-Barsky against the interior widened by a pixel, so that ends
+    // inside keep their own pixel and far-away ends cannot overflow an int.
+    const PixelPoint a = mapping.toPixel(from);
+    const PixelPoint b = mapping.toPixel(to);
+    const double dx = b.column - a.column;
+    const double dy = b.row - a.row;
+    double enter = 0.0;
+    double leave = 1.0;
+    const auto clip = [&enter, &leave](double denominator, double numerator) {
+        if (denominator == 0.0) {
+            return numerator >= 0.0;
+        }
+        const double t = numerator / denominator;
+        if (denominator < 0.0) {
+            enter = std::max(enter, t);
+        } else {
+            leave = std::min(leave, t);
+        }
+        return enter <= leave;
+    };
+    const double low = -1.0;
+    const double right = mapping.interiorWidth() + 1.0;
+    const double bottom = mapping.interiorHeight() + 1.0;
+    if (!std::isfinite(dx) || !std::isfinite(dy) || !clip(-dx, a.column - low) || !clip(dx, right - a.column)
+        || !clip(-dy, a.row - low) || !clip(dy, bottom - a.row)) {
+        return std::nullopt;
+    }
+    const auto index = [](double column, double row) {
+        return PixelIndex{static_cast<int>(std::floor(column)), static_cast<int>(std::floor(row))};
+    };
+    return std::pair{index(a.column + enter * dx, a.row + enter * dy),
+                     index(a.column + leave * dx, a.row + leave * dy)};
+}
+
 std::string labelText(float value)
 {
     const float shown = value == 0.0F ? 0.0F : value; // a negative zero prints like zero

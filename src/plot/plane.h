@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace lumivar {
 
@@ -67,6 +68,47 @@ private:
     double m_pixelsPerUnitX = 0.0;
     double m_pixelsPerUnitY = 0.0;
 };
+
+// The part of a line between two plane points that can touch the interior,
+// as pixel indices of its ends; nothing when the line misses the interior.
+// The ends may still lie a pixel outside it.
+[[nodiscard]] std::optional<std::pair<PixelIndex, PixelIndex>> clippedLine(const PlaneMapping& mapping,
+                                                                           PlanePoint from, PlanePoint to);
+
+// Visits every interior pixel of a one-pixel line, both ends included, in
+// order from `from` to `to`.
+template <typename Visit>
+void forEachLinePixel(const PlaneMapping& mapping, PlanePoint from, PlanePoint to, Visit&& visit)
+{
+    const auto ends = clippedLine(mapping, from, to);
+    if (!ends) {
+        return;
+    }
+    auto [a, b] = *ends;
+    const int dx = b.column > a.column ? b.column - a.column : a.column - b.column;
+    const int dy = b.row > a.row ? a.row - b.row : b.row - a.row; // not positive
+    const int stepX = a.column < b.column ? 1 : -1;
+    const int stepY = a.row < b.row ? 1 : -1;
+    int error = dx + dy;
+    for (;;) {
+        if (a.column >= 0 && a.column < mapping.interiorWidth() && a.row >= 0
+            && a.row < mapping.interiorHeight()) {
+            visit(a);
+        }
+        if (a == b) {
+            return;
+        }
+        const int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            a.column += stepX;
+        }
+        if (twice <= dx) {
+            error += dx;
+            a.row += stepY;
+        }
+    }
+}
 
 // How the surface prints a number: its shortest decimal form, behind a sign
 // position that holds a blank for values that are not negative, and followed

@@ -1,0 +1,178 @@
+#include "plot/axes.h"
+#include "plot/light_curve.h"
+#include "ui/plane_canvas.h"
+#include "ui/plane_widget.h"
+
+#include <QApplication>
+#include <QSet>
+#include <QTest>
+
+#include <cmath>
+#include <memory>
+
+using namespace lumivar;
+
+namespace {
+
+// Passes everything on but the labels, whose glyphs are meant to differ
+// between resolutions.
+class WithoutLabels final : public Surface {
+public:
+    explicit WithoutLabels(Surface& target) : m_target(target) {}
+    void clear() override { m_target.clear(); }
+    void setScale(PlanePoint a, PlanePoint b) override { m_target.setScale(a, b); }
+    void drawLine(PlanePoint a, PlanePoint b, Rgb colour) override { m_target.drawLine(a, b, colour); }
+    void setPoint(PlanePoint at, Rgb colour) override { m_target.setPoint(at, colour); }
+    void setCurrentX(float) override {}
+    void setCurrentY(float) override {}
+    void printNumber(float) override {}
+    [[nodiscard]] float outerWidthTwips() const override { return m_target.outerWidthTwips(); }
+
+private:
+    Surface& m_target;
+};
+
+std::unique_ptr<PlaneCanvas> designedCanvas(qreal ratio)
+{
+    auto canvas = std::make_unique<PlaneCanvas>();
+    canvas->resize({741, 541}, ratio);
+    canvas->setOuterWidthTwips(11175.0F);
+    canvas->clear();
+    canvas->setScale(kPlaneUpperLeft, kPlaneLowerRight);
+    return canvas;
+}
+
+void drawGridAndCurve(Surface& plane)
+{
+    PlotCursor cursor;
+    const CurveInput input{true, {"0.3", "1.7", "11", "-1"}};
+    QVERIFY(plotCurves(plane, cursor, input).fault == PlotFault::None);
+    plane.drawLine({-1.0F, 17.0F}, {17.5F, -16.0F}, kCurveRed); // a slanted line too
+}
+
+} // namespace
+
+class TestPlaneCanvas : public QObject {
+    Q_OBJECT
+
+private slots:
+    void scaledDownMatchesRatioOne_data();
+    void scaledDownMatchesRatioOne();
+    void edgesStaySharp();
+    void labelsUseTheFullResolution();
+    void widgetDrawsAtTheScreenRatio();
+};
+
+void TestPlaneCanvas::scaledDownMatchesRatioOne_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("1.5") << 1.5;
+    QTest::newRow("2") << 2.0;
+    QTest::newRow("3") << 3.0;
+}
+
+void TestPlaneCanvas::scaledDownMatchesRatioOne()
+{
+    QFETCH(qreal, ratio);
+    const auto reference = designedCanvas(1.0);
+    const auto scaled = designedCanvas(ratio);
+    WithoutLabels referenceSurface(*reference);
+    WithoutLabels scaledSurface(*scaled);
+    drawGridAndCurve(referenceSurface);
+    drawGridAndCurve(scaledSurface);
+
+    const QImage& one = reference->image();
+    const QImage& many = scaled->image();
+    QCOMPARE(many.devicePixelRatio(), ratio);
+    QVERIFY(many.width() >= int(std::floor(741 * ratio)));
+    // Every device pixel carries the colour of the logical pixel it lies in.
+    int coloured = 0;
+    for (int row = 0; row < 541; ++row) {
+        for (int column = 0; column < 741; ++column) {
+            const QRgb expected = one.pixel(column, row);
+            coloured += expected != qRgb(255, 255, 255) ? 1 : 0;
+            for (int y = int(std::floor(row * ratio)); y < int(std::floor((row + 1) * ratio)); ++y) {
+                for (int x = int(std::floor(column * ratio)); x < int(std::floor((column + 1) * ratio));
+                     ++x) {
+                    if (many.pixel(x, y) != expected) {
+                        QFAIL(qPrintable(QStringLiteral("logical (%1, %2)").arg(column).arg(row)));
+                    }
+                }
+            }
+        }
+    }
+    QVERIFY(coloured > 30000);
+}
+
+void TestPlaneCanvas::edgesStaySharp()
+{
+    const auto canvas = designedCanvas(2.0);
+    drawGridAndCurve(*canvas);
+    QSet<QRgb> colours;
+    const QImage& image = canvas->image();
+    for (int row = 0; row < image.height(); ++row) {
+        for (int column = 0; column < image.width(); ++column) {
+            colours.insert(image.pixel(column, row));
+        }
+    }
+    // No colour in between: nothing was interpolated or blended.
+    QCOMPARE(colours, (QSet<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 255), qRgb(10, 10, 10), qRgb(0, 0, 0),
+                                  qRgb(255, 0, 0)}));
+}
+
+void TestPlaneCanvas::labelsUseTheFullResolution()
+{
+    const auto canvas = designedCanvas(2.0);
+    PlotCursor cursor;
+    DisegnaAssi(*canvas, cursor);
+    const QImage& image = canvas->image();
+    // A label blown up from the logical grid would ink whole 2 x 2 blocks
+    // only; one rendered for the device has blocks half inked.
+    int mixedBlocks = 0;
+    for (int row = 0; row + 1 < image.height(); row += 2) {
+        for (int column = 0; column + 1 < image.width(); column += 2) {
+            int ink = 0;
+            for (const QPoint p : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)}) {
+                ink += image.pixel(column + p.x(), row + p.y()) == qRgb(0, 0, 0) ? 1 : 0;
+            }
+            mixedBlocks += ink > 0 && ink < 4 ? 1 : 0;
+        }
+    }
+    QVERIFY(mixedBlocks > 100);
+}
+
+void TestPlaneCanvas::widgetDrawsAtTheScreenRatio()
+{
+    PlaneWidget plane;
+    plane.resize(745, 545);
+    plane.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plane));
+    QCOMPARE(plane.devicePixelRatioF(), 2.0);
+    plane.clear();
+    plane.setScale(kPlaneUpperLeft, kPlaneLowerRight);
+
+    // The samples still come from the logical width in twips.
+    QCOMPARE(plane.outerWidthTwips(), 11175.0F);
+    PlotCursor cursor;
+    const PlotOutcome outcome = plotCurves(plane, cursor, {true, {}});
+    QCOMPARE(outcome.pointsSet, 10586);
+    QCOMPARE(plane.image().size(), QSize(1482, 1082));
+    QCOMPARE(plane.mapping().interiorWidth(), 741);
+
+    const QImage shown = plane.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.devicePixelRatio(), 2.0);
+    QImage interior = shown.copy(QRect(plane.contentsRect().topLeft() * 2, plane.contentsRect().size() * 2));
+    interior.setDevicePixelRatio(2.0);
+    QCOMPARE(interior, plane.image());
+}
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication app(argc, argv);
+    TestPlaneCanvas test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_plane_canvas.moc"
