@@ -12,6 +12,7 @@ for preset in debug release asan; do
 done
 
 scripts/static-analysis.sh
+scripts/package-check.sh
 
 # The debug build runs the whole suite, end-to-end tests included; the
 # release build runs it again where the optimiser might change results.

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Validates the desktop entry and the AppStream file, builds the .deb from the
+# release build, unpacks it into a scratch root and starts the installed
+# program from its desktop entry under a private X server.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+desktop=resources/it.lumivar.Lumivar.desktop
+desktop-file-validate "$desktop"
+appstreamcli validate --no-net resources/it.lumivar.Lumivar.metainfo.xml
+
+(cd build/release && cpack -G DEB >/dev/null 2>&1)
+deb=$(ls build/release/lumivar_*.deb)
+echo "package: $deb ($(du -k "$deb" | cut -f1) kB)"
+dpkg-deb -I "$deb" | grep -E "^ (Depends|Installed-Size):"
+
+scratch=$(mktemp -d)
+xvfb_pid=""
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+dpkg -x "$deb" "$scratch"
+for file in usr/bin/lumivar usr/share/applications/it.lumivar.Lumivar.desktop \
+    usr/share/metainfo/it.lumivar.Lumivar.metainfo.xml \
+    usr/share/icons/hicolor/32x32/apps/it.lumivar.Lumivar.png \
+    usr/share/icons/hicolor/scalable/apps/it.lumivar.Lumivar.svg; do
+    [ -f "$scratch/$file" ] || { echo "missing from the package: $file" >&2; exit 1; }
+done
+
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+xvfb_pid=$!
+read -r -t 20 display <&3
+mkdir -m 0700 "$scratch/runtime"
+export DISPLAY=":$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$scratch/runtime"
+
+command=$(sed -n 's/^Exec=//p' "$scratch/usr/share/applications/it.lumivar.Lumivar.desktop")
+PATH="$scratch/usr/bin:$PATH" $command &
+program=$!
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^Lumivar 1\.0$' >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdotool search --onlyvisible --name '^Lumivar 1\.0$' >/dev/null || { echo "the installed program showed no window" >&2; exit 1; }
+kill "$program"
+wait "$program" 2>/dev/null || true
+echo "installed program started from its desktop entry"
