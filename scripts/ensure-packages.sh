@@ -14,6 +14,7 @@ test_packages=(
     xvfb xauth xdotool openbox x11-utils imagemagick
     cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
     clang clang-tidy clang-format cppcheck libclang-rt-14-dev
+    dpkg-dev desktop-file-utils appstream
 )
 
 case "${1:-}" in

@@ -63,6 +63,7 @@ private slots:
     void helpWindowsOpen();
     void overflowDoesNotEndTheProgram();
     void thousandQuickClicksStayBounded();
+    void twoCurvesOverlay();
     void chiudiEndsTheProcess();
 
 private:
@@ -205,6 +206,33 @@ void TestEndToEndWindow::thousandQuickClicksStayBounded()
     const QImage plane = m_program->planeInterior();
     QCOMPARE(countColour(plane, kRed), 0);
     QVERIFY(countColour(plane, kGrid) > 741 * 30);
+}
+
+void TestEndToEndWindow::twoCurvesOverlay()
+{
+    m_program->clickControl("Command2");
+    m_program->typeInto(1, QString());
+    m_program->typeInto(2, QStringLiteral("1"));
+    m_program->typeInto(3, QStringLiteral("6"));
+    m_program->typeInto(4, QStringLiteral("4"));
+    m_program->clickControl("Command1");
+    const int first = countColour(m_program->planeInterior(), kRed);
+    m_program->typeInto(1, QStringLiteral("2"));
+    m_program->typeInto(2, QStringLiteral("0.6"));
+    m_program->typeInto(3, QStringLiteral("9"));
+    m_program->typeInto(4, QStringLiteral("-5"));
+    m_program->clickControl("Command1");
+    const QImage plane = m_program->planeInterior();
+    QVERIFY(first > 1000);
+    QVERIFY(countColour(plane, kRed) > first + 1000);
+
+    // The project's screenshot is made here, on request.
+    const QString screenshot = qEnvironmentVariable("LUMIVAR_SCREENSHOT");
+    if (!screenshot.isEmpty()) {
+        const auto window = m_program->mainWindow();
+        QVERIFY(window);
+        QVERIFY(m_session->screenshot().copy(*window).save(screenshot));
+    }
 }
 
 void TestEndToEndWindow::chiudiEndsTheProcess()

@@ -62,13 +62,14 @@ XSession::XSession() : m_environment(QProcessEnvironment::systemEnvironment())
     m_environment.insert(QStringLiteral("DISPLAY"), display);
     m_environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"));
+    m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtimeDir.path()); // private, 0700
     // Under AddressSanitizer freed memory waits in a quarantine of up to
     // 256 MB, which would read as growth to a memory check; a small one
     // keeps the program's own growth visible.
     const QString sanitizer = m_environment.value(QStringLiteral("ASAN_OPTIONS"));
     if (!sanitizer.isEmpty()) {
-        m_environment.insert(QStringLiteral("ASAN_OPTIONS"), sanitizer + QStringLiteral(":quarantine_size_mb=4"));
+        m_environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                             sanitizer + QStringLiteral(":quarantine_size_mb=4"));
     }
 
     m_windowManager = std::make_unique<QProcess>();

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <memory>
 #include <optional>
@@ -45,6 +46,7 @@ public:
 
 private:
     QString m_display;
+    QTemporaryDir m_runtimeDir;
     QProcessEnvironment m_environment;
     std::unique_ptr<QProcess> m_server;
     std::unique_ptr<QProcess> m_windowManager;
