@@ -57,30 +57,27 @@ void BM_BaselineSineAndPixelStores(benchmark::State& state)
 }
 BENCHMARK(BM_BaselineSineAndPixelStores)->Unit(benchmark::kMicrosecond);
 
-void BM_FullPlot(benchmark::State& state)
+void runPlots(benchmark::State& state, const CurveInput& input)
 {
     const auto plane = designedPlane();
     PlotCursor cursor;
-    const CurveInput input{true, {"0", "1", "5", "0"}};
     for (auto _ : state) {
         const PlotOutcome outcome = plotCurves(*plane, cursor, input);
         benchmark::DoNotOptimize(outcome);
         benchmark::DoNotOptimize(plane->image().constBits());
     }
 }
+
+void BM_FullPlot(benchmark::State& state)
+{
+    runPlots(state, {true, {"0", "1", "5", "0"}});
+}
 BENCHMARK(BM_FullPlot)->Unit(benchmark::kMicrosecond);
 
 void BM_FullPlotWithMegabyteText(benchmark::State& state)
 {
-    const auto plane = designedPlane();
-    PlotCursor cursor;
     const std::string amplitude = std::string(1'000'000, ' ') + "5";
-    const CurveInput input{true, {"0", "1", amplitude, "0"}};
-    for (auto _ : state) {
-        const PlotOutcome outcome = plotCurves(*plane, cursor, input);
-        benchmark::DoNotOptimize(outcome);
-        benchmark::DoNotOptimize(plane->image().constBits());
-    }
+    runPlots(state, {true, {"0", "1", amplitude, "0"}});
 }
 BENCHMARK(BM_FullPlotWithMegabyteText)->Unit(benchmark::kMicrosecond);
 

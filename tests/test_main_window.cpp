@@ -1,3 +1,4 @@
+#include "pixel_count.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 
@@ -23,17 +24,6 @@ namespace {
 QString fromUtf8(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-int countColour(const QImage& image, QRgb colour)
-{
-    int count = 0;
-    for (int row = 0; row < image.height(); ++row) {
-        for (int column = 0; column < image.width(); ++column) {
-            count += image.pixel(column, row) == colour ? 1 : 0;
-        }
-    }
-    return count;
 }
 
 const QRgb kRed = qRgb(255, 0, 0);

@@ -25,17 +25,6 @@ QRect controlRect(std::string_view name)
 
 } // namespace
 
-int countColour(const QImage& image, QRgb colour)
-{
-    int count = 0;
-    for (int row = 0; row < image.height(); ++row) {
-        for (int column = 0; column < image.width(); ++column) {
-            count += image.pixel(column, row) == colour ? 1 : 0;
-        }
-    }
-    return count;
-}
-
 XSession::XSession() : m_environment(QProcessEnvironment::systemEnvironment())
 {
     m_server = std::make_unique<QProcess>();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pixel_count.h"
+
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -81,5 +83,3 @@ private:
     const XSession& m_session;
     QProcess m_process;
 };
-
-int countColour(const QImage& image, QRgb colour);
