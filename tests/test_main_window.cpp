@@ -17,7 +17,7 @@
 
 using namespace lumivar;
 
-Q_DECLARE_METATYPE(ControlSpec)
+Q_DECLARE_METATYPE(ControlEntry)
 
 namespace {
 
@@ -103,26 +103,26 @@ void TestMainWindow::cleanup()
 
 void TestMainWindow::controlsFollowTheTable_data()
 {
-    QTest::addColumn<ControlSpec>("spec");
-    for (const ControlSpec& spec : kForm1Controls) {
-        QTest::newRow(spec.name.data()) << spec;
+    QTest::addColumn<ControlEntry>("entry");
+    for (const ControlEntry& entry : kForm1Controls) {
+        QTest::newRow(entry.name.data()) << entry;
     }
 }
 
 void TestMainWindow::controlsFollowTheTable()
 {
-    QFETCH(ControlSpec, spec);
-    auto* control = m_form->findChild<QWidget*>(fromUtf8(spec.name));
+    QFETCH(ControlEntry, entry);
+    auto* control = m_form->findChild<QWidget*>(fromUtf8(entry.name));
     QVERIFY(control != nullptr);
     QCOMPARE(control->parentWidget(), m_form.data());
-    QCOMPARE(control->geometry(), toPixels(spec.geometry));
-    QCOMPARE(control->font().family(), fromUtf8(spec.font.family));
-    QCOMPARE(control->font().pointSizeF(), spec.font.pointSize);
+    QCOMPARE(control->geometry(), toPixels(entry.geometry));
+    QCOMPARE(control->font().family(), fromUtf8(entry.font.family));
+    QCOMPARE(control->font().pointSizeF(), entry.font.pointSize);
     QCOMPARE(control->font().weight(), QFont::Normal);
     QVERIFY(control->isEnabled());
 
-    const QString caption = fromUtf8(spec.caption);
-    switch (spec.kind) {
+    const QString caption = fromUtf8(entry.caption);
+    switch (entry.kind) {
     case ControlKind::DrawingBox:
         QVERIFY(qobject_cast<PlaneWidget*>(control) != nullptr);
         break;
@@ -189,19 +189,19 @@ void TestMainWindow::everyControlIsNamedForAssistiveTechnology()
     const QStringList boxes{QStringLiteral("Valore di partenza del periodo"), QStringLiteral("frequenza"),
                             QStringLiteral("Oscillazione massima in magnitudine"),
                             QStringLiteral("Valore medio magnitudine")};
-    for (const ControlSpec& spec : kForm1Controls) {
-        auto* control = m_form->findChild<QWidget*>(fromUtf8(spec.name));
+    for (const ControlEntry& entry : kForm1Controls) {
+        auto* control = m_form->findChild<QWidget*>(fromUtf8(entry.name));
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
         QVERIFY(accessible != nullptr);
         const QString name = accessible->text(QAccessible::Name);
-        QVERIFY2(!name.isEmpty(), spec.name.data());
-        if (spec.kind == ControlKind::TextBox) {
+        QVERIFY2(!name.isEmpty(), entry.name.data());
+        if (entry.kind == ControlKind::TextBox) {
             // Each box is named after the label under it.
-            QCOMPARE(name, boxes[fromUtf8(spec.name).right(1).toInt() - 1]);
+            QCOMPARE(name, boxes[fromUtf8(entry.name).right(1).toInt() - 1]);
             QVERIFY(!accessible->text(QAccessible::Description).isEmpty());
         }
-        if (spec.kind == ControlKind::PushButton || spec.kind == ControlKind::CheckBox) {
-            QCOMPARE(name, fromUtf8(spec.caption));
+        if (entry.kind == ControlKind::PushButton || entry.kind == ControlKind::CheckBox) {
+            QCOMPARE(name, fromUtf8(entry.caption));
             QVERIFY(!accessible->text(QAccessible::Description).isEmpty());
         }
     }

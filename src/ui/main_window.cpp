@@ -23,11 +23,11 @@ QString fromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QWidget* createControl(const ControlSpec& spec, QWidget* parent)
+QWidget* createControl(const ControlEntry& entry, QWidget* parent)
 {
     QWidget* control = nullptr;
-    const QString caption = fromUtf8(spec.caption);
-    switch (spec.kind) {
+    const QString caption = fromUtf8(entry.caption);
+    switch (entry.kind) {
     case ControlKind::DrawingBox:
         control = new PlaneWidget(parent);
         break;
@@ -56,11 +56,11 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent)
         break;
     }
     }
-    control->setObjectName(fromUtf8(spec.name));
-    control->setGeometry(toPixels(spec.geometry));
-    control->setFont(programFont(spec.font));
-    control->setAccessibleName(spec.accessibleName.empty() ? caption : fromUtf8(spec.accessibleName));
-    control->setAccessibleDescription(fromUtf8(spec.accessibleDescription));
+    control->setObjectName(fromUtf8(entry.name));
+    control->setGeometry(toPixels(entry.geometry));
+    control->setFont(programFont(entry.font));
+    control->setAccessibleName(entry.accessibleName.empty() ? caption : fromUtf8(entry.accessibleName));
+    control->setAccessibleDescription(fromUtf8(entry.accessibleDescription));
     return control;
 }
 
@@ -111,8 +111,8 @@ Form1::Form1(QWidget* parent)
 void Form1::createControls()
 {
     QWidget* previous = nullptr;
-    for (const ControlSpec& spec : kForm1Controls) {
-        QWidget* control = createControl(spec, this);
+    for (const ControlEntry& entry : kForm1Controls) {
+        QWidget* control = createControl(entry, this);
         if (control->focusPolicy() == Qt::NoFocus) {
             continue;
         }

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <optional>
@@ -22,7 +23,7 @@ namespace lumivar {
 
 enum class ControlKind { DrawingBox, CheckBox, PushButton, TextBox, Label };
 
-struct ControlSpec {
+struct ControlEntry {
     std::string_view name;
     ControlKind kind;
     std::string_view caption; // UTF-8
@@ -35,7 +36,7 @@ struct ControlSpec {
 inline constexpr TwipsRect kForm1ClientTwips{0, 0, 11400, 11040};
 
 // The main window's controls in tab order.
-inline constexpr std::array<ControlSpec, 15> kForm1Controls{{
+inline constexpr std::array<ControlEntry, 15> kForm1Controls{{
     {"PicPianoCart",
      ControlKind::DrawingBox,
      "",
@@ -137,6 +138,15 @@ inline constexpr std::array<ControlSpec, 15> kForm1Controls{{
      "",
      "Apre una finestra con la spiegazione del programma"},
 }};
+
+// A control's rectangle in the client area, in logical pixels; empty for a
+// name the table does not hold.
+[[nodiscard]] constexpr QRect form1ControlRect(std::string_view name)
+{
+    const auto* found = std::find_if(kForm1Controls.begin(), kForm1Controls.end(),
+                                     [name](const ControlEntry& entry) { return entry.name == name; });
+    return found == kForm1Controls.end() ? QRect() : toPixels(found->geometry);
+}
 
 inline constexpr std::string_view kProgramTitle = "Lumivar 1.0";
 

@@ -19,16 +19,6 @@ const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kRed = qRgb(255, 0, 0);
 const QRgb kGrid = qRgb(10, 10, 10);
 
-QPoint controlCentre(std::string_view name)
-{
-    for (const auto& spec : kForm1Controls) {
-        if (spec.name == name) {
-            return toPixels(spec.geometry).center();
-        }
-    }
-    return {};
-}
-
 qint64 residentKilobytes(qint64 pid)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
@@ -178,8 +168,8 @@ void TestEndToEndWindow::thousandQuickClicksStayBounded()
 {
     const auto window = m_program->mainWindow();
     QVERIFY(window);
-    const QPoint plot = window->topLeft() + controlCentre("Command1");
-    const QPoint reset = window->topLeft() + controlCentre("Command2");
+    const QPoint plot = window->topLeft() + form1ControlRect("Command1").center();
+    const QPoint reset = window->topLeft() + form1ControlRect("Command2").center();
     const auto clicks = [&](int pairs) {
         QStringList arguments;
         for (int i = 0; i < pairs; ++i) {

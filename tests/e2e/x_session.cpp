@@ -13,16 +13,6 @@ namespace {
 
 constexpr int kPlaneFramePixels = 2;
 
-QRect controlRect(std::string_view name)
-{
-    for (const auto& spec : lumivar::kForm1Controls) {
-        if (spec.name == name) {
-            return lumivar::toPixels(spec.geometry);
-        }
-    }
-    return {};
-}
-
 } // namespace
 
 XSession::XSession() : m_environment(QProcessEnvironment::systemEnvironment())
@@ -218,7 +208,7 @@ void Lumivar::clickClient(QPoint clientPoint) const
 
 void Lumivar::clickControl(std::string_view name) const
 {
-    clickClient(controlRect(name).center());
+    clickClient(lumivar::form1ControlRect(name).center());
 }
 
 QImage Lumivar::planeInterior() const
@@ -228,7 +218,7 @@ QImage Lumivar::planeInterior() const
         return {};
     }
     const QRect plane =
-        controlRect("PicPianoCart")
+        lumivar::form1ControlRect("PicPianoCart")
             .adjusted(kPlaneFramePixels, kPlaneFramePixels, -kPlaneFramePixels, -kPlaneFramePixels);
     return m_session.screenshot().copy(plane.translated(window->topLeft()));
 }
