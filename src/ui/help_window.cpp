@@ -30,8 +30,11 @@ QString helpText()
         "all'astronomia delle stelle variabili.");
 }
 
+// An ordinary top-level window, not a dialog: a dialog without a parent is
+// transient for the whole application, and window managers keep it above
+// the main window. Fixed frame, a close box and nothing else.
 Dialog::Dialog(QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Aiuto"));

@@ -3,6 +3,7 @@
 #include "help_window.h"
 #include "icon.h"
 #include "printing.h"
+#include "window_hints.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -201,6 +202,7 @@ void Form1::openHelp()
     auto* help = new Dialog;
     help->setAttribute(Qt::WA_DeleteOnClose);
     help->show();
+    keepOutOfTaskbar(*help);
 }
 
 void Form1::report(const QString& message)

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <unistd.h>
 
@@ -43,10 +42,16 @@ private slots:
 private:
     bool printServer(const QString& command);
     bool admin(const QString& program, const QStringList& arguments);
-    // Clicks "Stampa" and tells whether a message box came up (and closes it).
-    bool printShowsMessage();
-    // Waits for a new PDF from the printer and renders its first page.
-    QImage nextPrintout();
+    // What came of a click on "Stampa": a message box, which was closed, or
+    // a printout, rendered; neither when nothing came by the deadline.
+    struct PrintResult {
+        bool message = false;
+        QImage page;
+    };
+    PrintResult print();
+    // A complete PDF that the printer wrote since the start, if there is one.
+    [[nodiscard]] QString finishedPrintout() const;
+    QImage render(const QString& pdf);
     void drawCurve();
 
     QTemporaryDir m_folder;
@@ -100,44 +105,48 @@ void TestEndToEndPrint::cleanupTestCase()
     }
 }
 
-bool TestEndToEndPrint::printShowsMessage()
+QString TestEndToEndPrint::finishedPrintout() const
 {
-    m_program->clickControl("Command3");
-    if (!m_session->waitForWindows(kTitle, 2, 5000)) {
-        return false;
-    }
-    m_session->key(QStringLiteral("Return"));
-    return m_session->waitForWindows(kTitle, 1, 5000);
-}
-
-QImage TestEndToEndPrint::nextPrintout()
-{
-    for (int attempt = 0; attempt < 300; ++attempt) {
-        // cups-pdf names files after the job, and job numbers start again
-        // with a new server: what is new is what was written since the start.
-        for (const QFileInfo& file : m_output.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files)) {
-            if (file.lastModified() < m_started) {
-                continue;
-            }
-            const QString pdf = file.filePath();
-            // cups-pdf writes the file in steps: wait until it stops growing.
-            qint64 size = -1;
-            while (size != QFileInfo(pdf).size() || size == 0) {
-                size = QFileInfo(pdf).size();
-                QThread::msleep(1000);
-            }
-            const QString png = m_folder.filePath(QStringLiteral("page"));
-            QProcess render;
-            render.start(QStringLiteral("pdftoppm"),
-                         {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"),
-                          QStringLiteral("-singlefile"), pdf, png});
-            render.waitForFinished(30000);
-            QFile::remove(pdf);
-            return QImage(png + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    // cups-pdf names files after the job, and job numbers start again with
+    // a new server: what is new is what was written since the start. It
+    // writes a file in steps; the trailer comes last.
+    for (const QFileInfo& file : m_output.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files)) {
+        QFile pdf(file.filePath());
+        if (file.lastModified() >= m_started && file.size() > 16 && pdf.open(QIODevice::ReadOnly)
+            && pdf.seek(file.size() - 16) && pdf.readAll().contains("%%EOF")) {
+            return file.filePath();
         }
-        QThread::msleep(100);
     }
     return {};
+}
+
+QImage TestEndToEndPrint::render(const QString& pdf)
+{
+    const QString png = m_folder.filePath(QStringLiteral("page"));
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, png});
+    render.waitForFinished(30000);
+    QFile::remove(pdf);
+    return QImage(png + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+TestEndToEndPrint::PrintResult TestEndToEndPrint::print()
+{
+    m_program->clickControl("Command3");
+    QString pdf;
+    waitUntil([&] {
+        pdf = finishedPrintout();
+        return !pdf.isEmpty() || m_session->windows(kTitle).size() == 2;
+    });
+    PrintResult result;
+    if (!pdf.isEmpty()) {
+        result.page = render(pdf);
+    } else {
+        result.message = m_program->dismissMessage();
+    }
+    return result;
 }
 
 void TestEndToEndPrint::drawCurve()
@@ -147,11 +156,15 @@ void TestEndToEndPrint::drawCurve()
     m_program->typeInto(2, QStringLiteral("1"));
     m_program->typeInto(3, QStringLiteral("9"));
     m_program->clickControl("Command1");
+    AWAIT_PLANE(seen, *m_program, [](const QImage& plane) {
+        const int red = countColour(plane, qRgb(255, 0, 0));
+        return red > 1000 ? QString() : QStringLiteral("the curve, over 1000 red pixels (saw %1)").arg(red);
+    });
 }
 
 void TestEndToEndPrint::noPrinterIsReported()
 {
-    QVERIFY(printShowsMessage());
+    QVERIFY(print().message);
     QVERIFY(m_program->isRunning());
 }
 
@@ -164,8 +177,9 @@ void TestEndToEndPrint::printsTheWindowWithItsCurve()
     QVERIFY(admin(QStringLiteral("lpadmin"), {QStringLiteral("-d"), kPrinter}));
 
     drawCurve();
-    QVERIFY(!printShowsMessage());
-    const QImage page = nextPrintout();
+    const PrintResult printed = print();
+    QVERIFY2(!printed.message, "no message box");
+    const QImage& page = printed.page;
     QVERIFY2(!page.isNull(), "a PDF must arrive from the printer");
     int red = 0;
     QRect redArea;
@@ -186,33 +200,32 @@ void TestEndToEndPrint::printsTheWindowWithItsCurve()
 void TestEndToEndPrint::rejectingPrinterIsReported()
 {
     QVERIFY(admin(QStringLiteral("cupsreject"), {kPrinter}));
-    QVERIFY(printShowsMessage());
+    QVERIFY(print().message);
     QVERIFY(m_program->isRunning());
     QVERIFY(admin(QStringLiteral("cupsaccept"), {kPrinter}));
-    QVERIFY(!printShowsMessage());
-    QVERIFY(!nextPrintout().isNull());
+    QVERIFY(!print().page.isNull());
 }
 
 void TestEndToEndPrint::stoppedPrinterIsReported()
 {
     QVERIFY(admin(QStringLiteral("cupsdisable"), {kPrinter}));
-    QVERIFY(printShowsMessage());
+    QVERIFY(print().message);
     QVERIFY(admin(QStringLiteral("cupsenable"), {kPrinter}));
-    QVERIFY(!printShowsMessage());
-    QVERIFY(!nextPrintout().isNull());
+    QVERIFY(!print().page.isNull());
 }
 
 void TestEndToEndPrint::serverGoneIsReported()
 {
+    QVERIFY(m_program->waitUntilIdle());
     const QImage plane = m_program->planeInterior();
     QVERIFY(printServer(QStringLiteral("stop")));
-    QVERIFY(printShowsMessage());
+    QVERIFY(print().message);
     QVERIFY(m_program->isRunning());
+    QVERIFY(m_program->waitUntilIdle());
     QCOMPARE(m_program->planeInterior(), plane);
 
     QVERIFY(printServer(QStringLiteral("start")));
-    QVERIFY(!printShowsMessage());
-    QVERIFY(!nextPrintout().isNull());
+    QVERIFY(!print().page.isNull());
 }
 
 QTEST_GUILESS_MAIN(TestEndToEndPrint)

@@ -3,9 +3,8 @@
 #include "plot/plane.h"
 #include "ui/main_window.h"
 
-#include <QElapsedTimer>
+#include <QFile>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <string>
 
@@ -14,6 +13,19 @@ namespace {
 constexpr int kPlaneFramePixels = 2;
 
 } // namespace
+
+qint64 cpuTicks(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    // The command name may hold blanks; the fields after it do not. utime
+    // and stime are the 14th and 15th fields, the 12th and 13th after it.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 12 ? fields[11].toLongLong() + fields[12].toLongLong() : -1;
+}
 
 XSession::XSession() : m_environment(QProcessEnvironment::systemEnvironment())
 {
@@ -53,12 +65,20 @@ XSession::XSession() : m_environment(QProcessEnvironment::systemEnvironment())
 
     m_windowManager = std::make_unique<QProcess>();
     m_windowManager->setProcessEnvironment(m_environment);
-    m_windowManager->start(QStringLiteral("openbox"), {});
+    m_windowManager->setStandardErrorFile(QProcess::nullDevice());
+    m_windowManager->start(QStringLiteral("metacity"), {QStringLiteral("--replace")});
     if (!m_windowManager->waitForStarted(10000)) {
         return;
     }
-    QThread::msleep(500);
-    m_display = display;
+    // A window manager announces itself on the root window once it manages.
+    const bool managing = waitUntil([this] {
+        const auto check = run(QStringLiteral("xprop"),
+                               {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+        return check && check->contains(QLatin1String("window id"));
+    });
+    if (managing) {
+        m_display = display;
+    }
 }
 
 XSession::~XSession()
@@ -135,15 +155,29 @@ std::optional<QRect> XSession::geometry(const QString& window) const
 
 bool XSession::waitForWindows(const QString& title, int count, int timeoutMs) const
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        if (windows(title).size() == count) {
-            return true;
+    return waitUntil([&] { return windows(title).size() == count; }, timeoutMs);
+}
+
+QList<quint32> XSession::stackingOrder() const
+{
+    const auto list =
+        run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    QList<quint32> order;
+    if (list) {
+        for (const QString& id :
+             list->section(QLatin1Char('#'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            order.append(id.trimmed().toUInt(nullptr, 16));
         }
-        QThread::msleep(100);
     }
-    return false;
+    return order;
+}
+
+bool XSession::waitForActive(const QString& window) const
+{
+    return waitUntil([&] {
+        const auto active = run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+        return active && active->trimmed() == window;
+    });
 }
 
 void XSession::click(QPoint screenPoint) const
@@ -151,7 +185,6 @@ void XSession::click(QPoint screenPoint) const
     (void)run(QStringLiteral("xdotool"),
               {QStringLiteral("mousemove"), QString::number(screenPoint.x()),
                QString::number(screenPoint.y()), QStringLiteral("click"), QStringLiteral("1")});
-    QThread::msleep(150);
 }
 
 void XSession::typeText(const QString& text) const
@@ -163,7 +196,6 @@ void XSession::typeText(const QString& text) const
 void XSession::key(const QString& keys) const
 {
     (void)run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-    QThread::msleep(150);
 }
 
 Lumivar::Lumivar(const XSession& session) : m_session(session)
@@ -182,21 +214,28 @@ Lumivar::~Lumivar()
     }
 }
 
-std::optional<QRect> Lumivar::mainWindow() const
+QString Lumivar::mainWindowId() const
 {
     const QString title = QString::fromUtf8(lumivar::kProgramTitle.data());
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 10000) {
+    QString found;
+    // Message boxes carry the same title; the main window has its own size.
+    waitUntil([&] {
         for (const QString& window : m_session.windows(title)) {
             const auto rect = m_session.geometry(window);
             if (rect && rect->size() == lumivar::toPixels(lumivar::kForm1ClientTwips).size()) {
-                return rect;
+                found = window;
+                return true;
             }
         }
-        QThread::msleep(100);
-    }
-    return std::nullopt;
+        return false;
+    });
+    return found;
+}
+
+std::optional<QRect> Lumivar::mainWindow() const
+{
+    const QString window = mainWindowId();
+    return window.isEmpty() ? std::nullopt : m_session.geometry(window);
 }
 
 void Lumivar::clickClient(QPoint clientPoint) const
@@ -231,4 +270,59 @@ void Lumivar::typeInto(int box, const QString& text) const
     if (!text.isEmpty()) {
         m_session.typeText(text);
     }
+}
+
+bool Lumivar::waitUntilIdle() const
+{
+    // xdotool asks the server where the pointer is: once it answers, the
+    // server has taken every request sent to it before.
+    (void)m_session.run(QStringLiteral("xdotool"), {QStringLiteral("getmouselocation")});
+    constexpr int kQuietPolls = 4;
+    constexpr int kPollMs = 100;
+    qint64 last = -2;
+    int quiet = 0;
+    return waitUntil(
+        [&] {
+            const qint64 now = cpuTicks(pid()) + cpuTicks(m_session.serverPid());
+            quiet = now == last ? quiet + 1 : 0;
+            last = now;
+            return quiet >= kQuietPolls;
+        },
+        kDeadlineMs, kPollMs);
+}
+
+Lumivar::PlaneSeen Lumivar::awaitPlane(const PlaneCheck& check) const
+{
+    PlaneSeen seen;
+    if (!waitUntilIdle()) {
+        seen.problem = QStringLiteral("the program never fell idle; ");
+    }
+    const bool met = waitUntil([&] {
+        seen.plane = planeInterior();
+        seen.problem = seen.plane.isNull() ? QStringLiteral("no main window to look at") : check(seen.plane);
+        return seen.problem.isEmpty();
+    });
+    if (!met) {
+        seen.problem =
+            QStringLiteral("after %1 s the plane still lacked: %2").arg(kDeadlineMs / 1000).arg(seen.problem);
+    }
+    return seen;
+}
+
+bool Lumivar::dismissMessage() const
+{
+    const QString title = QString::fromUtf8(lumivar::kProgramTitle.data());
+    const QString main = mainWindowId();
+    QString box;
+    const bool shown = waitUntil([&] {
+        const QStringList windows = m_session.windows(title);
+        box = windows.size() == 2 ? windows.value(windows.indexOf(main) == 0 ? 1 : 0) : QString();
+        return !box.isEmpty();
+    });
+    // Enter goes to whichever window has the focus: wait until it is the box.
+    if (!shown || !m_session.waitForActive(box)) {
+        return false;
+    }
+    m_session.key(QStringLiteral("Return"));
+    return m_session.waitForWindows(title, 1);
 }

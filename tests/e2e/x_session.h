@@ -10,11 +10,44 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
 
-// A private X server (Xvfb) with a light window manager, and the real
+// Long enough for a sanitised build on a loaded machine; a test that passes
+// waits only as long as the program needs.
+inline constexpr int kDeadlineMs = 30000;
+
+// Polls `done` until it holds or the deadline passes; tells which.
+template <typename Done> bool waitUntil(Done&& done, int timeoutMs = kDeadlineMs, int intervalMs = 50)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (done()) {
+            return true;
+        }
+        if (clock.elapsed() > timeoutMs) {
+            return false;
+        }
+        QThread::msleep(static_cast<unsigned long>(intervalMs));
+    }
+}
+
+// Waits until the program's plane passes a check; `seen` names what was
+// seen. Fails the test with what was awaited and lacking.
+#define AWAIT_PLANE(seen, program, check)                                                                    \
+    const auto seen = (program).awaitPlane(check);                                                           \
+    QVERIFY2(seen.problem.isEmpty(), qPrintable(seen.problem))
+
+// CPU time a process has used so far, in clock ticks; -1 once it is gone.
+[[nodiscard]] qint64 cpuTicks(qint64 pid);
+
+// A private X server (Xvfb) with the GNOME family's window manager, and the real
 // lumivar binary running on it, driven the way a person would: with the
 // mouse and the keyboard, through xdotool.
 class XSession {
@@ -28,6 +61,8 @@ public:
     [[nodiscard]] QProcessEnvironment environment() const { return m_environment; }
     void setEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
 
+    [[nodiscard]] qint64 serverPid() const { return m_server ? m_server->processId() : 0; }
+
     // Runs a command on the display; its standard output, or nothing on failure.
     std::optional<QString> run(const QString& program, const QStringList& arguments,
                                int timeoutMs = 15000) const;
@@ -40,7 +75,11 @@ public:
     // Screen rectangle of a window's client area.
     [[nodiscard]] std::optional<QRect> geometry(const QString& window) const;
     // Waits until exactly `count` windows with the title are visible.
-    bool waitForWindows(const QString& title, int count, int timeoutMs = 10000) const;
+    bool waitForWindows(const QString& title, int count, int timeoutMs = kDeadlineMs) const;
+    // Top-level client windows from bottom to top, as X window ids.
+    [[nodiscard]] QList<quint32> stackingOrder() const;
+    // Waits until the window manager has made this window the active one.
+    bool waitForActive(const QString& window) const;
 
     void click(QPoint screenPoint) const;
     void typeText(const QString& text) const;
@@ -78,6 +117,26 @@ public:
     [[nodiscard]] QImage planeInterior() const;
     // Sets a parameter box (1 to 4) to the text, as typed by a person.
     void typeInto(int box, const QString& text) const;
+
+    // Waits until the program has handled all that was sent to it: the X
+    // server has answered a round trip, and neither the program nor the
+    // server has used any CPU time for a few hundred milliseconds.
+    bool waitUntilIdle() const;
+
+    // What a picture of the plane lacks; empty when it shows what is awaited.
+    using PlaneCheck = std::function<QString(const QImage& plane)>;
+    struct PlaneSeen {
+        QImage plane;    // the last picture taken
+        QString problem; // what was awaited and not seen; empty on success
+    };
+    // Waits until the program is idle and its plane passes the check.
+    [[nodiscard]] PlaneSeen awaitPlane(const PlaneCheck& check) const;
+
+    // Waits for a message box with the program's title, closes it with Enter
+    // and waits until it has gone. False when no message box came.
+    bool dismissMessage() const;
+    // The X id of the main window.
+    [[nodiscard]] QString mainWindowId() const;
 
 private:
     const XSession& m_session;

@@ -1,0 +1,69 @@
+#include "window_hints.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#if LUMIVAR_HAVE_XCB
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#endif
+
+namespace lumivar {
+
+#if LUMIVAR_HAVE_XCB
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
+{
+    const auto cookie = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    xcb_atom_t atom = XCB_ATOM_NONE;
+    if (reply != nullptr) {
+        atom = reply->atom;
+    }
+    std::free(reply); // NOLINT(cppcoreguidelines-no-malloc): xcb allocates replies with malloc
+    return atom;
+}
+
+} // namespace
+
+void keepOutOfTaskbar(const QWidget& window)
+{
+    // Other platforms, the offscreen one among them, may answer for X11
+    // without a connection of their own.
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || connection == nullptr
+        || !window.isWindow()) {
+        return;
+    }
+    // A mapped window's state is changed by asking the window manager, with
+    // a message to the root window.
+    constexpr std::uint32_t kAdd = 1;
+    constexpr std::uint32_t kFromApplication = 1;
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(window.winId());
+    message.type = internAtom(connection, "_NET_WM_STATE");
+    message.data.data32[0] = kAdd;
+    message.data.data32[1] = internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
+    message.data.data32[3] = kFromApplication;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_send_event(connection, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+}
+
+#else
+
+void keepOutOfTaskbar(const QWidget& /*window*/) {}
+
+#endif
+
+} // namespace lumivar
