@@ -5,13 +5,13 @@ set -euo pipefail
 
 run_packages=(
     cmake ninja-build g++ pkgconf
-    qt6-base-dev libcups2-dev libgl-dev libxkbcommon-dev
+    qt6-base-dev libcups2-dev libxcb1-dev libgl-dev libxkbcommon-dev
     fonts-liberation fonts-urw-base35 fonts-dejavu-core qt6-translations-l10n
 )
 test_packages=(
     "${run_packages[@]}"
     libbenchmark-dev
-    xvfb xauth xdotool openbox x11-utils imagemagick
+    xvfb xauth xdotool metacity x11-utils imagemagick
     cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
     clang clang-tidy clang-format cppcheck libclang-rt-14-dev
     dpkg-dev desktop-file-utils appstream

@@ -116,6 +116,11 @@ void TestLightCurve::textToNumber_data()
     QTest::newRow("small mantissa, large exponent")
         << (QByteArray("0.") + QByteArray(399, '0') + QByteArray("1e400")) << 1.0;
     QTest::newRow("single overflow is fine for a double") << QByteArray("1E39") << 1e39;
+    QTest::newRow("hexadecimal past 2^53, rounded once")
+        << QByteArray("&H200000000000018") << 144115188075855904.0;
+    // 2^67 + 2^14 + 1: just over half way to the next double, by its last bit.
+    QTest::newRow("octal past 2^64, rounded once")
+        << QByteArray("&O20000000000000000040001") << 147573952589676445696.0;
 }
 
 void TestLightCurve::textToNumber()
@@ -124,7 +129,10 @@ void TestLightCurve::textToNumber()
     QFETCH(double, value);
     const double converted =
         lumivar::textToNumber(std::string_view(text.constData(), std::size_t(text.size())));
-    QCOMPARE(converted, value);
+    // Exactly: QCOMPARE would allow doubles a relative 1e-12.
+    QVERIFY2(
+        converted == value,
+        qPrintable(QStringLiteral("read %1, expected %2").arg(converted, 0, 'g', 17).arg(value, 0, 'g', 17)));
 }
 
 void TestLightCurve::longTextsConvert()
@@ -329,6 +337,12 @@ void TestLightCurve::overflowKeepsEarlierPoints()
     QVERIFY(big->points.empty());
     QVERIFY(std::fabs(big->outcome.faultAbscissa - 0.348F) < 0.001F);
 
+    // A mean just above the largest float rounds to it when stored: out of
+    // the plane, yet no fault.
+    const auto edge = plot({"", "", "", "3.4028235E38"});
+    QVERIFY(edge->outcome.fault == PlotFault::None);
+    QVERIFY(edge->points.empty());
+
     // With an empty frequency box the same amplitude is harmless.
     const auto flat = plot({"", "", "1E39", "4"});
     QVERIFY(flat->outcome.fault == PlotFault::None);
@@ -359,6 +373,7 @@ void TestLightCurve::widthsThatCannotStep_data()
     QTest::newRow("negative") << -100.0F << PlotFault::InvalidOperation;
     QTest::newRow("step too small to move the abscissa") << 1.0e9F << PlotFault::InvalidOperation;
     QTest::newRow("infinite") << std::numeric_limits<float>::infinity() << PlotFault::InvalidOperation;
+    QTest::newRow("step beyond single range") << 1.0e-38F << PlotFault::Overflow;
 }
 
 void TestLightCurve::widthsThatCannotStep()

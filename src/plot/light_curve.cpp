@@ -2,9 +2,11 @@
 
 #include "plane.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
@@ -69,14 +71,31 @@ std::optional<int> digitValue(char c, int radix)
     return value < radix ? std::optional<int>(value) : std::nullopt;
 }
 
+// Hexadecimal and octal digits are whole groups of bits: the value is kept
+// exactly while it fits in 64 bits, and beyond that as its leading bits, a
+// count of the bits after them and whether any of those was set, which is
+// all a correctly rounded double needs.
 double readInteger(SignificantChars& chars, int radix)
 {
-    double value = 0.0;
+    const int bitsPerDigit = radix == 16 ? 4 : 3;
+    const std::uint64_t full = std::uint64_t{1} << (64 - bitsPerDigit);
+    std::uint64_t leading = 0;
+    long long droppedBits = 0;
+    bool droppedAny = false;
     while (const auto digit = digitValue(chars.peek(), radix)) {
-        value = value * radix + *digit;
+        if (leading < full) {
+            leading = (leading << bitsPerDigit) | static_cast<std::uint64_t>(*digit);
+        } else {
+            droppedBits += bitsPerDigit;
+            droppedAny = droppedAny || *digit != 0;
+        }
         chars.advance();
     }
-    return value;
+    // At least 61 leading bits: a set lowest bit stands for the dropped ones
+    // well below the rounding position of a double.
+    const double rounded = static_cast<double>(leading | (droppedAny ? 1U : 0U));
+    constexpr long long kBeyondDoubleRange = 4096;
+    return std::ldexp(rounded, static_cast<int>(std::min(droppedBits, kBeyondDoubleRange)));
 }
 
 // Collects the decimal number at the reader's position in the compact form
@@ -174,6 +193,11 @@ std::optional<PlotFault> faultOf(double value)
     return std::nullopt;
 }
 
+// The smallest magnitude that rounds to infinity in single precision: half
+// way from the largest float to the next power of two, where the tie goes
+// to the even neighbour, infinity.
+constexpr double kFloatOverflowAt = (2.0 - 0x1p-24) * 0x1p127;
+
 } // namespace
 
 double textToNumber(std::string_view text)
@@ -214,6 +238,9 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
         return stopWith(PlotFault::DivisionByZero);
     }
     const float step = (kPlaneRight - kPlaneLeft) / outerWidth;
+    if (std::isinf(step)) {
+        return stopWith(PlotFault::Overflow);
+    }
 
     // Converted at the first sample that needs them: with the box unticked
     // the texts are never read.
@@ -234,9 +261,9 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
             if (const auto fault = faultOf(magnitude)) {
                 return stopWith(*fault);
             }
-            // Converting a double beyond float range is undefined; it is an
-            // overflow of the ordinate variable.
-            if (std::fabs(magnitude) > std::numeric_limits<float>::max()) {
+            // Stored rounded to single precision; only what rounds to
+            // infinity does not fit (converting it is undefined in C++).
+            if (std::fabs(magnitude) >= kFloatOverflowAt) {
                 return stopWith(PlotFault::Overflow);
             }
             cursor.y = static_cast<float>(magnitude);

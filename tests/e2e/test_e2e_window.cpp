@@ -90,7 +90,7 @@ private:
 void TestEndToEndWindow::initTestCase()
 {
     m_session = std::make_unique<XSession>();
-    QVERIFY2(m_session->isReady(), "Xvfb and openbox must start");
+    QVERIFY2(m_session->isReady(), "Xvfb and metacity must start");
     m_program = std::make_unique<Lumivar>(*m_session);
     QVERIFY(m_program->isRunning());
     QVERIFY(m_program->mainWindow().has_value());
