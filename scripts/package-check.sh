@@ -13,6 +13,7 @@ appstreamcli validate --no-net resources/it.lumivar.Lumivar.metainfo.xml
 deb=$(ls build/release/lumivar_*.deb)
 echo "package: $deb ($(du -k "$deb" | cut -f1) kB)"
 dpkg-deb -I "$deb" | grep -E "^ (Depends|Installed-Size):"
+dpkg-deb -f "$deb" Depends | grep -qw fonts-liberation || { echo "the package must depend on fonts-liberation" >&2; exit 1; }
 
 scratch=$(mktemp -d)
 xvfb_pid=""

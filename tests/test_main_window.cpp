@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -52,7 +53,10 @@ private slots:
     void controlsFollowTheTable_data();
     void controlsFollowTheTable();
     void windowProperties();
+    void iconIsATwoPixelWave();
     void tabOrderAndInitialFocus();
+    void enterClicksTheFocusedButton_data();
+    void enterClicksTheFocusedButton();
     void everyControlIsNamedForAssistiveTechnology();
     void startsEmptyAndWhite();
     void resetDrawsTheGrid();
@@ -169,6 +173,37 @@ void TestMainWindow::windowProperties()
     QCOMPARE(m_form->plane().outerWidthTwips(), 11175.0F);
 }
 
+void TestMainWindow::iconIsATwoPixelWave()
+{
+    const QImage icon = QImage(QStringLiteral(":/lumivar/lumivar.xpm")).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(icon.size(), QSize(32, 32));
+    // Across every row the line is two pixels at least, where no edge cuts it.
+    for (int row = 0; row < icon.height(); ++row) {
+        int run = 0;
+        for (int column = 0; column <= icon.width(); ++column) {
+            if (column < icon.width() && icon.pixel(column, row) == kRed) {
+                ++run;
+                continue;
+            }
+            const bool cut = column == icon.width() || column == run;
+            QVERIFY2(run != 1 || cut,
+                     qPrintable(QStringLiteral("row %1, column %2").arg(row).arg(column - 1)));
+            run = 0;
+        }
+    }
+
+    // The Windows icon is the same picture, in 16 colours.
+    QFile ico(QStringLiteral(LUMIVAR_SOURCE_DIR "/resources/lumivar.ico"));
+    QVERIFY(ico.open(QIODevice::ReadOnly));
+    const QByteArray bytes = ico.readAll();
+    constexpr int kColourCount = 8;   // in the directory entry
+    constexpr int kBitsPerPixel = 36; // in the bitmap header after it
+    QVERIFY(bytes.size() > kBitsPerPixel);
+    QCOMPARE(int(quint8(bytes[kColourCount])), 16);
+    QCOMPARE(int(quint8(bytes[kBitsPerPixel])), 4);
+    QCOMPARE(QImage::fromData(bytes, "ICO").convertToFormat(QImage::Format_RGB32), icon);
+}
+
 void TestMainWindow::tabOrderAndInitialFocus()
 {
     m_form->show();
@@ -182,6 +217,22 @@ void TestMainWindow::tabOrderAndInitialFocus()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), name);
     }
+}
+
+void TestMainWindow::enterClicksTheFocusedButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter);
+}
+
+void TestMainWindow::enterClicksTheFocusedButton()
+{
+    QFETCH(int, key);
+    QSignalSpy clicked(button("Command2"), &QPushButton::clicked);
+    QTest::keyClick(button("Command2"), Qt::Key(key));
+    QCOMPARE(clicked.size(), 1);
+    QVERIFY(countColour(m_form->plane().image(), kGrid) > 0);
 }
 
 void TestMainWindow::everyControlIsNamedForAssistiveTechnology()
@@ -461,6 +512,7 @@ void TestMainWindow::helpWindowsOpenAtTheSamePlace()
         QVERIFY(label->wordWrap());
         QCOMPARE(label->font().pointSizeF(), 12.0);
         QCOMPARE(label->text(), helpText());
+        QVERIFY2(label->heightForWidth(label->width()) <= label->height(), "the help text fits its label");
     }
     QVERIFY(m_form->isVisible() && m_form->isEnabled());
 }

@@ -8,9 +8,20 @@
 
 int main(int argc, char* argv[])
 {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // A Wayland client cannot place its windows, and the help windows open
+    // at a designed place, one over the other: X11 first, through XWayland
+    // on a Wayland session, and Wayland only where no X server answers. The
+    // user's own choice stands.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+    }
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumivar"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    // Shells find the icon and group the windows with the launcher by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("it.lumivar.Lumivar"));
     QApplication::setWindowIcon(lumivar::programIcon());
 
     // The interface is Italian, Qt's own texts (menus of the boxes, buttons of

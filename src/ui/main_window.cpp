@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -24,6 +25,24 @@ QString fromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A push button that Enter clicks as well as the space bar, as push buttons
+// with the focus do on the desktop the window was designed for, even when no
+// button is the default.
+class CommandButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+            click();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
 QWidget* createControl(const ControlEntry& entry, QWidget* parent)
 {
     QWidget* control = nullptr;
@@ -36,7 +55,7 @@ QWidget* createControl(const ControlEntry& entry, QWidget* parent)
         control = new QCheckBox(caption, parent);
         break;
     case ControlKind::PushButton: {
-        auto* button = new QPushButton(caption, parent);
+        auto* button = new CommandButton(caption, parent);
         button->setAutoDefault(false);
         button->setDefault(false);
         control = button;
