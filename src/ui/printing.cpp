@@ -5,6 +5,7 @@
 #include <QPrinterInfo>
 
 #if LUMIVAR_HAVE_CUPS
+#include <QPageLayout>
 #include <QTemporaryDir>
 
 #include <cups/cups.h>
@@ -51,6 +52,27 @@ QString cupsError()
     return QString::fromLocal8Bit(cupsLastErrorString());
 }
 
+// The page the destination prints on by default: the user's media option
+// for it, or else the printer's own default, with its printable margins.
+std::optional<QPageLayout> defaultPageLayout(cups_dest_t* dest)
+{
+    cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest);
+    if (info == nullptr) {
+        return std::nullopt;
+    }
+    cups_size_t size{};
+    const bool found = cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size) != 0;
+    cupsFreeDestInfo(info);
+    if (!found || size.width <= 0 || size.length <= 0) {
+        return std::nullopt;
+    }
+    constexpr double kMillimetresPerCupsUnit = 0.01;
+    const QPageSize page(QSizeF(size.width, size.length) * kMillimetresPerCupsUnit, QPageSize::Millimeter);
+    const QMarginsF margins =
+        QMarginsF(size.left, size.top, size.right, size.bottom) * kMillimetresPerCupsUnit;
+    return QPageLayout(page, QPageLayout::Portrait, margins, QPageLayout::Millimeter);
+}
+
 // Qt's own CUPS back end drops the answer of the print server, so a refused
 // job would look printed. The page goes to a PDF file that is submitted here,
 // where the server's answer can be read.
@@ -89,11 +111,16 @@ std::optional<QString> printThroughCups(const QImage& image, const QString& jobT
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
     printer.setDocName(jobTitle);
+    if (const auto layout = defaultPageLayout(dest.get())) {
+        printer.setPageLayout(*layout);
+    }
     if (!renderPage(printer, image)) {
         return QStringLiteral("Impossibile preparare la pagina da stampare.");
     }
+    // The destination's options, the user's own defaults for it included,
+    // go with the job as lp(1) sends them.
     const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, pdf.toLocal8Bit().constData(),
-                                   jobTitle.toUtf8().constData(), 0, nullptr);
+                                   jobTitle.toUtf8().constData(), dest->num_options, dest->options);
     if (job == 0) {
         return QStringLiteral("La stampante \"%1\" ha rifiutato la stampa: %2.\n"
                               "Il disegno non è stato modificato.")

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -47,6 +48,7 @@ private:
     struct PrintResult {
         bool message = false;
         QImage page;
+        QString paper; // as pdfinfo names its size
     };
     PrintResult print();
     // A complete PDF that the printer wrote since the start, if there is one.
@@ -142,6 +144,11 @@ TestEndToEndPrint::PrintResult TestEndToEndPrint::print()
     });
     PrintResult result;
     if (!pdf.isEmpty()) {
+        const auto info = m_session->run(QStringLiteral("pdfinfo"), {pdf});
+        result.paper =
+            info
+                ? info->section(QStringLiteral("Page size:"), 1).section(QLatin1Char('\n'), 0, 0).simplified()
+                : QString();
         result.page = render(pdf);
     } else {
         result.message = m_program->dismissMessage();
@@ -175,12 +182,16 @@ void TestEndToEndPrint::printsTheWindowWithItsCurve()
                   {QStringLiteral("-p"), kPrinter, QStringLiteral("-E"), QStringLiteral("-v"),
                    QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), ppd}));
     QVERIFY(admin(QStringLiteral("lpadmin"), {QStringLiteral("-d"), kPrinter}));
+    // Not the A4 of Qt's own default: the page is the printer's.
+    QVERIFY(admin(QStringLiteral("lpadmin"),
+                  {QStringLiteral("-p"), kPrinter, QStringLiteral("-o"), QStringLiteral("PageSize=Letter")}));
 
     drawCurve();
     const PrintResult printed = print();
     QVERIFY2(!printed.message, "no message box");
     const QImage& page = printed.page;
     QVERIFY2(!page.isNull(), "a PDF must arrive from the printer");
+    QCOMPARE(printed.paper, QStringLiteral("612 x 792 pts (letter)"));
     int red = 0;
     QRect redArea;
     for (int row = 0; row < page.height(); ++row) {
@@ -193,7 +204,12 @@ void TestEndToEndPrint::printsTheWindowWithItsCurve()
     }
     QVERIFY(red > 200);
     // The curve spans most of the plane's width, centred on the page.
-    QVERIFY(redArea.width() > page.width() / 2);
+    // Laid out on the printer's Letter page, which has no margins, the window
+    // fills its width; the curve covers 18 of the plane's 19 units of it.
+    // Laid out on A4 and then fitted to Letter, it would come out smaller.
+    const double expected = page.width() * (741.0 / 760.0) * (18.0 / 19.0);
+    QVERIFY2(std::abs(redArea.width() - expected) < page.width() / 100.0,
+             qPrintable(QStringLiteral("curve %1 px wide, expected %2").arg(redArea.width()).arg(expected)));
     QVERIFY(std::abs(redArea.center().x() - page.width() / 2) < page.width() / 8);
 }
 
