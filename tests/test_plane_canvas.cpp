@@ -4,6 +4,7 @@
 #include "ui/plane_widget.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QSet>
 #include <QTest>
 
@@ -50,18 +51,49 @@ void drawGridAndCurve(Surface& plane)
     plane.drawLine({-1.0F, 17.0F}, {17.5F, -16.0F}, kCurveRed); // a slanted line too
 }
 
+// What a user does: curves over curves, a reset, more curves.
+void drawSession(Surface& plane)
+{
+    PlotCursor cursor;
+    for (const CurveInput& input : {CurveInput{true, {"0.3", "1.7", "11", "-1"}},
+                                    CurveInput{true, {"", "9", "3", "8"}}, CurveInput{false, {}}}) {
+        QVERIFY(plotCurves(plane, cursor, input).fault == PlotFault::None);
+    }
+    plane.clear();
+    DisegnaAssi(plane, cursor);
+    for (const CurveInput& input :
+         {CurveInput{true, {"-2", "0.4", "30", ""}}, CurveInput{true, {"1", "2.5", "17.9", "0.1"}}}) {
+        QVERIFY(plotCurves(plane, cursor, input).fault == PlotFault::None);
+    }
+}
+
 } // namespace
 
 class TestPlaneCanvas : public QObject {
     Q_OBJECT
 
 private slots:
+    void ratioOneIsUnchanged();
     void scaledDownMatchesRatioOne_data();
     void scaledDownMatchesRatioOne();
     void edgesStaySharp();
     void labelsUseTheFullResolution();
     void widgetDrawsAtTheScreenRatio();
 };
+
+void TestPlaneCanvas::ratioOneIsUnchanged()
+{
+    // Lines and points at ratio 1 are exactly those of the logical-pixel
+    // drawing the program has always made; labels depend on the fonts.
+    const auto canvas = designedCanvas(1.0);
+    WithoutLabels surface(*canvas);
+    drawSession(surface);
+    const QImage& image = canvas->image();
+    QCOMPARE(image.size(), QSize(741, 541));
+    const QByteArray digest = QCryptographicHash::hash(QByteArrayView(image.constBits(), image.sizeInBytes()),
+                                                       QCryptographicHash::Sha256);
+    QCOMPARE(digest.toHex(), QByteArray("7483b5794995ae3fbb413d6bc357900e82551aea7b02e8b1110f2d1eefe487c7"));
+}
 
 void TestPlaneCanvas::scaledDownMatchesRatioOne_data()
 {

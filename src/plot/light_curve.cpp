@@ -93,7 +93,7 @@ double readInteger(SignificantChars& chars, int radix)
     }
     // At least 61 leading bits: a set lowest bit stands for the dropped ones
     // well below the rounding position of a double.
-    const double rounded = static_cast<double>(leading | (droppedAny ? 1U : 0U));
+    const auto rounded = static_cast<double>(leading | (droppedAny ? 1U : 0U));
     constexpr long long kBeyondDoubleRange = 4096;
     return std::ldexp(rounded, static_cast<int>(std::min(droppedBits, kBeyondDoubleRange)));
 }
