@@ -462,8 +462,8 @@ void TestMainWindow::manyWindowsPlotsAndResets()
 void TestMainWindow::printSendsTheWholeWindow()
 {
     QImage printed;
-    m_form->setPrintFunction([&printed](const QImage& window) {
-        printed = window;
+    m_form->setPrintFunction([&printed](QWidget& window) {
+        printed = window.grab().toImage();
         return std::optional<QString>();
     });
     tick(true);
@@ -475,8 +475,7 @@ void TestMainWindow::printSendsTheWholeWindow()
     QVERIFY(countColour(printed, kRed) > 500);
     QVERIFY(m_messages.isEmpty());
 
-    m_form->setPrintFunction(
-        [](const QImage&) { return std::optional<QString>(QStringLiteral("rifiutata")); });
+    m_form->setPrintFunction([](QWidget&) { return std::optional<QString>(QStringLiteral("rifiutata")); });
     const QImage plane = m_form->plane().image().copy();
     click("Command3");
     QCOMPARE(m_messages, QStringList{QStringLiteral("rifiutata")});

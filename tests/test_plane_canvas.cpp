@@ -1,5 +1,7 @@
+#include "pixel_count.h"
 #include "plot/axes.h"
 #include "plot/light_curve.h"
+#include "resident_memory.h"
 #include "ui/plane_canvas.h"
 #include "ui/plane_widget.h"
 
@@ -8,8 +10,11 @@
 #include <QSet>
 #include <QTest>
 
+#include <array>
 #include <cmath>
 #include <memory>
+#include <string>
+#include <utility>
 
 using namespace lumivar;
 
@@ -74,8 +79,11 @@ class TestPlaneCanvas : public QObject {
 
 private slots:
     void ratioOneIsUnchanged();
-    void scaledDownMatchesRatioOne_data();
-    void scaledDownMatchesRatioOne();
+    void gridLinesHaveOneThickness_data();
+    void gridLinesHaveOneThickness();
+    void redrawMatchesDrawing_data();
+    void redrawMatchesDrawing();
+    void recordStaysSmall();
     void edgesStaySharp();
     void labelsUseTheFullResolution();
     void widgetDrawsAtTheScreenRatio();
@@ -95,45 +103,91 @@ void TestPlaneCanvas::ratioOneIsUnchanged()
     QCOMPARE(digest.toHex(), QByteArray("7483b5794995ae3fbb413d6bc357900e82551aea7b02e8b1110f2d1eefe487c7"));
 }
 
-void TestPlaneCanvas::scaledDownMatchesRatioOne_data()
+void TestPlaneCanvas::gridLinesHaveOneThickness_data()
 {
     QTest::addColumn<qreal>("ratio");
-    QTest::newRow("1.5") << 1.5;
-    QTest::newRow("2") << 2.0;
-    QTest::newRow("3") << 3.0;
+    QTest::addColumn<int>("thickness");
+    QTest::newRow("1.25") << 1.25 << 1;
+    QTest::newRow("1.5") << 1.5 << 2;
+    QTest::newRow("2") << 2.0 << 2;
+    QTest::newRow("3") << 3.0 << 3;
 }
 
-void TestPlaneCanvas::scaledDownMatchesRatioOne()
+void TestPlaneCanvas::gridLinesHaveOneThickness()
 {
     QFETCH(qreal, ratio);
-    const auto reference = designedCanvas(1.0);
-    const auto scaled = designedCanvas(ratio);
-    WithoutLabels referenceSurface(*reference);
-    WithoutLabels scaledSurface(*scaled);
-    drawGridAndCurve(referenceSurface);
-    drawGridAndCurve(scaledSurface);
-
-    const QImage& one = reference->image();
-    const QImage& many = scaled->image();
-    QCOMPARE(many.devicePixelRatio(), ratio);
-    QVERIFY(many.width() >= int(std::floor(741 * ratio)));
-    // Every device pixel carries the colour of the logical pixel it lies in.
-    int coloured = 0;
-    for (int row = 0; row < 541; ++row) {
-        for (int column = 0; column < 741; ++column) {
-            const QRgb expected = one.pixel(column, row);
-            coloured += expected != qRgb(255, 255, 255) ? 1 : 0;
-            for (int y = int(std::floor(row * ratio)); y < int(std::floor((row + 1) * ratio)); ++y) {
-                for (int x = int(std::floor(column * ratio)); x < int(std::floor((column + 1) * ratio));
-                     ++x) {
-                    if (many.pixel(x, y) != expected) {
-                        QFAIL(qPrintable(QStringLiteral("logical (%1, %2)").arg(column).arg(row)));
-                    }
-                }
+    QFETCH(int, thickness);
+    const auto canvas = designedCanvas(ratio);
+    WithoutLabels surface(*canvas);
+    PlotCursor cursor;
+    DisegnaAssi(surface, cursor);
+    const QImage& image = canvas->image();
+    const PlaneMapping device(PlaneScale::fromCorners(kPlaneUpperLeft, kPlaneLowerRight), image.width(),
+                              image.height());
+    // Across a row and down a column between grid lines: the lines at x = 18
+    // and y = -18 lie on the far edges, just outside the interior.
+    const auto runs = [&image](QPoint start, QPoint step) {
+        QList<int> widths;
+        int run = 0;
+        for (QPoint at = start; image.rect().contains(at); at += step) {
+            if (image.pixel(at) != qRgb(255, 255, 255)) {
+                ++run;
+            } else if (run > 0) {
+                widths.append(std::exchange(run, 0));
             }
         }
+        return run > 0 ? widths << run : widths;
+    };
+    const QList<int> vertical = runs({0, device.pixelOf({0.0F, 10.5F})->row}, {1, 0});
+    const QList<int> horizontal = runs({device.pixelOf({9.5F, 0.0F})->column, 0}, {0, 1});
+    QCOMPARE(vertical, QList<int>(19, thickness));
+    QCOMPARE(horizontal, QList<int>(36, thickness));
+}
+
+void TestPlaneCanvas::redrawMatchesDrawing_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("1") << 1.0;
+    QTest::newRow("1.25") << 1.25;
+    QTest::newRow("2") << 2.0;
+}
+
+void TestPlaneCanvas::redrawMatchesDrawing()
+{
+    QFETCH(qreal, ratio);
+    const auto drawn = designedCanvas(ratio);
+    drawSession(*drawn);
+    const QImage incremental = drawn->image().copy();
+    QVERIFY(countColour(incremental, qRgb(255, 0, 0)) > 1000);
+    drawn->redraw();
+    QCOMPARE(drawn->image(), incremental);
+
+    // Drawn at another ratio first, then moved to this one.
+    const auto moved = designedCanvas(3.0);
+    drawSession(*moved);
+    moved->resize({741, 541}, ratio);
+    QCOMPARE(moved->image(), incremental);
+}
+
+void TestPlaneCanvas::recordStaysSmall()
+{
+    const auto canvas = designedCanvas(1.0);
+    PlotCursor cursor;
+    const auto plot = [&](int i) {
+        const std::array<std::string, 4> texts{std::to_string(i * 0.37), std::to_string(0.5 + (i % 17) * 0.3),
+                                               std::to_string(3 + i % 13), std::to_string(i % 7 - 3)};
+        const CurveInput input{true, {texts[0], texts[1], texts[2], texts[3]}};
+        QVERIFY(plotCurves(*canvas, cursor, input).fault == PlotFault::None);
+    };
+    plot(0);
+    const qint64 firstPlot = residentKilobytes();
+    for (int i = 1; i < 1000; ++i) {
+        plot(i);
     }
-    QVERIFY(coloured > 30000);
+    QVERIFY2(canvas->record().memoryBytes() <= 8 * 1024 * 1024,
+             qPrintable(QString::number(canvas->record().memoryBytes())));
+    const qint64 growth = residentKilobytes() - firstPlot;
+    QVERIFY2(growth <= 16 * 1024, qPrintable(QStringLiteral("%1 kB more").arg(growth)));
 }
 
 void TestPlaneCanvas::edgesStaySharp()

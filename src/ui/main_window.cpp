@@ -117,7 +117,7 @@ QString plotFaultMessage(PlotFault fault, float abscissa)
 Form1::Form1(QWidget* parent)
     : QWidget(parent)
     , m_messageSink([this](const QString& message) { showMessageBox(this, message); })
-    , m_print([](const QImage& window) { return printImage(window, fromUtf8(kProgramTitle)); })
+    , m_print([](QWidget& window) { return lumivar::printWindow(window, fromUtf8(kProgramTitle)); })
 {
     setWindowTitle(fromUtf8(kProgramTitle));
     setWindowIcon(programIcon());
@@ -169,11 +169,6 @@ void Form1::DisegnaAssi()
     lumivar::DisegnaAssi(*m_plane, m_cursor);
 }
 
-QImage Form1::windowImage()
-{
-    return grab().toImage();
-}
-
 void Form1::load()
 {
     m_plane->clear();
@@ -204,7 +199,7 @@ void Form1::reset()
 
 void Form1::printWindow()
 {
-    if (const auto problem = m_print(windowImage())) {
+    if (const auto problem = m_print(*this)) {
         report(*problem);
     }
 }

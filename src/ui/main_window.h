@@ -171,12 +171,9 @@ public:
     using MessageSink = std::function<void(const QString& message)>;
     void setMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
 
-    // Sends an image of the window to a printer; returns what went wrong.
-    using PrintFunction = std::function<std::optional<QString>(const QImage& window)>;
+    // Sends the window to a printer; returns what went wrong.
+    using PrintFunction = std::function<std::optional<QString>(QWidget& window)>;
     void setPrintFunction(PrintFunction print) { m_print = std::move(print); }
-
-    // The window as it looks, including what is drawn on the plane.
-    [[nodiscard]] QImage windowImage();
 
 private:
     void load();

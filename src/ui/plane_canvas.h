@@ -1,31 +1,30 @@
 #pragma once
 
 #include "plot/plane.h"
+#include "plot/plane_record.h"
 #include "plot/surface.h"
 
 #include <QFont>
 #include <QHash>
 #include <QImage>
-#include <QPainter>
 #include <QRect>
 #include <QSize>
 
 #include <functional>
+#include <vector>
 
 namespace lumivar {
 
-// The plane's interior as an image at device resolution. Every primitive is
-// placed on the logical pixel grid first and then filled out to the device
-// pixels that logical pixel covers, so a line stays one logical pixel wide
-// and sharp at any device pixel ratio; labels are rendered at full
-// resolution.
+// The plane's interior as an image at device resolution, drawn from its
+// record. Every primitive is placed where its plane coordinates fall on the
+// device pixels; lines and points are max(1, round(ratio)) device pixels
+// thick, and labels are rendered in the label font at full resolution. A
+// new size or ratio draws the record again.
 class PlaneCanvas final : public Surface {
 public:
     PlaneCanvas();
-    ~PlaneCanvas() override;
 
     // Interior size in logical pixels and device pixels to a logical one.
-    // What is already drawn stays where it was.
     void resize(QSize interior, qreal devicePixelRatio);
     void setOuterWidthTwips(float twips) { m_outerWidthTwips = twips; }
     // Called when the first primitive after takeDirty() lands.
@@ -41,37 +40,53 @@ public:
     [[nodiscard]] float outerWidthTwips() const override { return m_outerWidthTwips; }
 
     // The interior as drawn so far, in device pixels, with its ratio set.
-    [[nodiscard]] const QImage& image() const;
+    [[nodiscard]] const QImage& image() const { return m_image; }
+    // What the plane shows, for outputs of other resolutions.
+    [[nodiscard]] const PlaneRecord& record() const { return m_record; }
+    // The transform to the interior's logical pixels.
     [[nodiscard]] const PlaneMapping& mapping() const { return m_mapping; }
     [[nodiscard]] QSize interiorSize() const
     {
         return {m_mapping.interiorWidth(), m_mapping.interiorHeight()};
     }
+    [[nodiscard]] const QFont& labelFont() const { return m_labelFont; }
+    // Draws the image again from the record.
+    void redraw();
     // The logical rectangle drawn over since the last call.
     QRect takeDirty();
 
 private:
-    void fillLogicalPixel(PixelIndex pixel, QRgb colour);
-    void markDirty(QRect logical);
-    void markDirty(PixelIndex pixel);
-    QPainter& imagePainter();
-    void finishPainting() const;
-    const QImage& labelImage(const QString& text);
+    // A label's inked device pixels, one run of them at a time.
+    struct Glyphs {
+        struct Run {
+            int row;
+            int first;
+            int end;
+        };
+        std::vector<Run> runs;
+        QSize deviceSize;
+    };
+
+    void rebuild(PlaneScale scale, QSize interior, qreal ratio);
+    void fillSquare(PixelIndex at, QRgb colour);
+    void markDirty(PixelIndex topLeft, PixelIndex bottomRight);
+    const Glyphs& glyphs(float value);
 
     QImage m_image;
     qreal m_ratio = 1.0;
-    // Kept open between labels: a grid draws 57 of them inside one click,
-    // and the image is only read once control is back in the event loop.
-    mutable QPainter m_painter;
+    int m_thickness = 1; // device pixels
     PlaneScale m_scale = PlaneScale::fromCorners(kPlaneUpperLeft, kPlaneLowerRight);
     PlaneMapping m_mapping;
+    PlaneMapping m_deviceMapping;
+    PlaneRecord m_record;
+    bool m_replaying = false;
     PlanePoint m_current;
     float m_outerWidthTwips = 0.0F;
     QFont m_labelFont;
     int m_labelAscent = 0;
     int m_labelHeight = 0;
-    QHash<QString, QImage> m_labels;
-    QRect m_dirty;
+    QHash<float, Glyphs> m_glyphs;
+    QRect m_dirty; // device pixels
     std::function<void()> m_dirtyListener;
 };
 

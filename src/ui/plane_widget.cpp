@@ -2,8 +2,10 @@
 
 #include "fonts.h"
 #include "twips.h"
+#include "vector_plane.h"
 
 #include <QMetaObject>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -41,7 +43,8 @@ PlaneCanvas& PlaneWidget::canvas()
 bool PlaneWidget::event(QEvent* event)
 {
     // Asking for the ratio costs too much to do per primitive; it changes
-    // only when the widget shows or moves to another screen.
+    // only when the widget shows or moves to another screen, and then the
+    // plane is drawn again from its record at the new ratio.
     if (event->type() == QEvent::Show || event->type() == QEvent::ScreenChangeInternal) {
         m_screenRatio = devicePixelRatioF();
         if (m_canvasRatio != m_screenRatio) {
@@ -94,8 +97,14 @@ float PlaneWidget::outerWidthTwips() const
 
 void PlaneWidget::paintEvent(QPaintEvent* event)
 {
-    const QImage& drawn = canvas().image();
     QPainter painter(this);
+    if (painter.paintEngine()->type() != QPaintEngine::Raster) {
+        // A printer, or another device of its own resolution.
+        paintFromRecord(painter);
+        drawFrame(&painter);
+        return;
+    }
+    const QImage& drawn = canvas().image();
     const QRect interior = contentsRect();
     const QRect dirty = event->rect().intersected(interior);
     if (!dirty.isEmpty()) {
@@ -105,6 +114,21 @@ void PlaneWidget::paintEvent(QPaintEvent* event)
         painter.drawImage(QRectF(dirty), drawn, source);
     }
     drawFrame(&painter);
+}
+
+void PlaneWidget::paintFromRecord(QPainter& painter)
+{
+    const QRect interior = contentsRect();
+    painter.save();
+    painter.setClipRect(interior);
+    painter.translate(interior.topLeft());
+    {
+        VectorPlane plane(painter, canvas().mapping(), m_canvas.labelFont(),
+                          VectorPlane::layerResolution(painter));
+        plane.clear();
+        m_canvas.record().replay(plane, kCurveRed);
+    } // the last points are painted as it goes
+    painter.restore();
 }
 
 void PlaneWidget::resizeEvent(QResizeEvent* event)

@@ -10,9 +10,9 @@
 namespace lumivar {
 
 // The Cartesian plane: a sunken box whose interior is an off-screen canvas
-// at the screen's resolution, in which every primitive is drawn. The widget
-// paints only from that canvas, so a drawing survives being covered,
-// minimised, resized or printed.
+// at the screen's resolution, in which every primitive is drawn. The screen
+// is painted from that canvas, so a drawing survives being covered or
+// minimised; a printer gets the canvas's record drawn at its own resolution.
 class PlaneWidget final : public QFrame, public Surface {
     Q_OBJECT
 
@@ -38,6 +38,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void paintFromRecord(QPainter& painter);
     // A hidden widget gets no resize events, yet the window draws on the
     // plane before it is first shown: the canvas follows size and screen on
     // demand.

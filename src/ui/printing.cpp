@@ -1,8 +1,13 @@
 #include "printing.h"
 
 #include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTransform>
+#include <QWidget>
 
 #if LUMIVAR_HAVE_CUPS
 #include <QPageLayout>
@@ -10,8 +15,9 @@
 
 #include <cups/cups.h>
 
-#include <memory>
 #endif
+
+#include <memory>
 
 namespace lumivar {
 
@@ -21,24 +27,6 @@ QString noPrinterMessage()
 {
     return QStringLiteral("Nessuna stampante predefinita disponibile.\n"
                           "Configurare una stampante e riprovare: il disegno non è stato modificato.");
-}
-
-// Draws the image on the printer's first page; false when the printer could
-// not be opened for drawing.
-bool renderPage(QPrinter& printer, const QImage& image)
-{
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        return false;
-    }
-    const QRect page = painter.viewport();
-    QSize size = image.size();
-    size.scale(page.size(), Qt::KeepAspectRatio);
-    painter.setViewport(page.x() + (page.width() - size.width()) / 2,
-                        page.y() + (page.height() - size.height()) / 2, size.width(), size.height());
-    painter.setWindow(image.rect());
-    painter.drawImage(0, 0, image);
-    return painter.end();
 }
 
 #if LUMIVAR_HAVE_CUPS
@@ -76,7 +64,7 @@ std::optional<QPageLayout> defaultPageLayout(cups_dest_t* dest)
 // Qt's own CUPS back end drops the answer of the print server, so a refused
 // job would look printed. The page goes to a PDF file that is submitted here,
 // where the server's answer can be read.
-std::optional<QString> printThroughCups(const QImage& image, const QString& jobTitle)
+std::optional<QString> printThroughCups(QWidget& window, const QString& jobTitle)
 {
     const std::unique_ptr<cups_dest_t, DestDeleter> dest(
         cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
@@ -114,7 +102,7 @@ std::optional<QString> printThroughCups(const QImage& image, const QString& jobT
     if (const auto layout = defaultPageLayout(dest.get())) {
         printer.setPageLayout(*layout);
     }
-    if (!renderPage(printer, image)) {
+    if (!renderPage(printer, window)) {
         return QStringLiteral("Impossibile preparare la pagina da stampare.");
     }
     // The destination's options, the user's own defaults for it included,
@@ -133,10 +121,69 @@ std::optional<QString> printThroughCups(const QImage& image, const QString& jobT
 
 } // namespace
 
-std::optional<QString> printImage(const QImage& image, const QString& jobTitle)
+QRect fittedOnPage(QSize window, const QRect& page)
+{
+    const QSize size = window.scaled(page.size(), Qt::KeepAspectRatio);
+    return {page.x() + (page.width() - size.width()) / 2, page.y() + (page.height() - size.height()) / 2,
+            size.width(), size.height()};
+}
+
+namespace {
+
+// Sets the style of a window and all its controls; nullptr gives them the
+// application's style back.
+void styleTree(QWidget& window, QStyle* style)
+{
+    window.setStyle(style);
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        child->setStyle(style);
+    }
+}
+
+} // namespace
+
+bool renderPage(QPrinter& printer, QWidget& window)
+{
+    // Rendered straight onto a printer, a widget is rasterised at the
+    // screen's resolution; recorded as a picture it stays lines and text.
+    QPicture picture;
+    QPainter recorder(&picture);
+    // Styles paint buttons and frames from pixmaps cached at the screen's
+    // resolution when the painter only moves or scales; under a skew far
+    // below a pixel they paint them as shapes.
+    constexpr qreal kUnseenSkew = 1e-9;
+    recorder.setTransform(QTransform::fromTranslate(0, 0).shear(kUnseenSkew, 0));
+    // Translucent shading, which some styles draw with, makes print servers
+    // turn the whole page into one picture; the classic style is solid.
+    const std::unique_ptr<QStyle> solid(QStyleFactory::create(QStringLiteral("Windows")));
+    if (solid) {
+        styleTree(window, solid.get());
+    }
+    window.render(&recorder);
+    recorder.end();
+    if (solid) {
+        styleTree(window, nullptr);
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    painter.setViewport(fittedOnPage(window.size(), painter.viewport()));
+    painter.setWindow(window.rect());
+    // A picture plays back scaled from its own resolution to the device's;
+    // the window above already maps it onto the page.
+    painter.scale(qreal(picture.logicalDpiX()) / printer.logicalDpiX(),
+                  qreal(picture.logicalDpiY()) / printer.logicalDpiY());
+    // A lossy image format would fringe the curve points.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
+    painter.drawPicture(0, 0, picture);
+    return painter.end();
+}
+
+std::optional<QString> printWindow(QWidget& window, const QString& jobTitle)
 {
 #if LUMIVAR_HAVE_CUPS
-    return printThroughCups(image, jobTitle);
+    return printThroughCups(window, jobTitle);
 #else
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
@@ -144,7 +191,7 @@ std::optional<QString> printImage(const QImage& image, const QString& jobTitle)
     }
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(jobTitle);
-    if (!renderPage(printer, image) || printer.printerState() == QPrinter::Error) {
+    if (!renderPage(printer, window) || printer.printerState() == QPrinter::Error) {
         return QStringLiteral("La stampante \"%1\" non ha accettato la stampa.\n"
                               "Il disegno non è stato modificato.")
             .arg(info.printerName());

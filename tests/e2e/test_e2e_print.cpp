@@ -49,6 +49,7 @@ private:
         bool message = false;
         QImage page;
         QString paper; // as pdfinfo names its size
+        QString fonts; // as pdffonts lists them
     };
     PrintResult print();
     // A complete PDF that the printer wrote since the start, if there is one.
@@ -145,6 +146,7 @@ TestEndToEndPrint::PrintResult TestEndToEndPrint::print()
     PrintResult result;
     if (!pdf.isEmpty()) {
         const auto info = m_session->run(QStringLiteral("pdfinfo"), {pdf});
+        result.fonts = m_session->run(QStringLiteral("pdffonts"), {pdf}).value_or(QString());
         result.paper =
             info
                 ? info->section(QStringLiteral("Page size:"), 1).section(QLatin1Char('\n'), 0, 0).simplified()
@@ -192,6 +194,9 @@ void TestEndToEndPrint::printsTheWindowWithItsCurve()
     const QImage& page = printed.page;
     QVERIFY2(!page.isNull(), "a PDF must arrive from the printer");
     QCOMPARE(printed.paper, QStringLiteral("612 x 792 pts (letter)"));
+    // Captions and labels arrive as text, in fonts, not as a picture of it;
+    // the server's conversion keeps the glyphs though not what they spell.
+    QVERIFY2(printed.fonts.count(QLatin1Char('\n')) > 2, qPrintable(printed.fonts));
     int red = 0;
     QRect redArea;
     for (int row = 0; row < page.height(); ++row) {

@@ -1,10 +1,10 @@
 // The real program under a real X server, driven with mouse and keyboard.
 #include "x_session.h"
 
+#include "resident_memory.h"
+
 #include "plot/plane.h"
 #include "ui/main_window.h"
-
-#include <QFile>
 
 #include <QTest>
 
@@ -18,20 +18,6 @@ namespace {
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kRed = qRgb(255, 0, 0);
 const QRgb kGrid = qRgb(10, 10, 10);
-
-qint64 residentKilobytes(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return -1;
-}
 
 PlaneMapping planeMapping(const QImage& interior)
 {
@@ -221,11 +207,11 @@ void TestEndToEndWindow::thousandQuickClicksStayBounded()
 
     clicks(100); // warm up: caches and the backing store settle
     QVERIFY2(m_program->waitUntilIdle(), "the program done with the first clicks");
-    const qint64 before = residentKilobytes(m_program->pid());
+    const qint64 before = residentKilobytes(QString::number(m_program->pid()));
     clicks(500);
     QVERIFY2(m_program->waitUntilIdle(), "the program done with every queued click");
     QVERIFY(m_program->isRunning());
-    const qint64 after = residentKilobytes(m_program->pid());
+    const qint64 after = residentKilobytes(QString::number(m_program->pid()));
     QVERIFY(before > 0);
     QVERIFY2(after - before < 20 * 1024, qPrintable(QStringLiteral("%1 kB -> %2 kB").arg(before).arg(after)));
 
