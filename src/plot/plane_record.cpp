@@ -18,7 +18,7 @@ bool PlaneRecord::Stroke::sameAs(const Stroke& other) const
            && (isLabel ? value == other.value : to == other.to && colour == other.colour);
 }
 
-PlaneRecord::PlaneRecord(PlaneScale scale, int interiorWidth, int interiorHeight)
+PlaneRecord::PlaneRecord(const PlaneScale& scale, int interiorWidth, int interiorHeight)
     : m_cells(scale, interiorWidth * kCellsPerPixel, interiorHeight * kCellsPerPixel)
 {
     const auto cells = static_cast<std::size_t>(m_cells.interiorWidth())
@@ -95,8 +95,8 @@ std::optional<PlanePoint> PlaneRecord::recordPoint(PlanePoint at)
 PlanePoint PlaneRecord::cellMiddle(std::size_t cell) const
 {
     const auto width = static_cast<std::size_t>(m_cells.interiorWidth());
-    return m_cells.toPlane(
-        {static_cast<double>(cell % width) + 0.5, static_cast<double>(cell / width) + 0.5});
+    const std::size_t row = cell / width; // whole rows
+    return m_cells.toPlane({static_cast<double>(cell % width) + 0.5, static_cast<double>(row) + 0.5});
 }
 
 void PlaneRecord::replay(Surface& target, Rgb colour) const

@@ -25,7 +25,7 @@ public:
     // Cells to a pixel each way, at the interior's size in pixels.
     static constexpr int kCellsPerPixel = 8;
 
-    PlaneRecord(PlaneScale scale, int interiorWidth, int interiorHeight);
+    PlaneRecord(const PlaneScale& scale, int interiorWidth, int interiorHeight);
 
     void clear();
     void recordLine(PlanePoint from, PlanePoint to, Rgb colour);

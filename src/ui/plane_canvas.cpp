@@ -108,7 +108,7 @@ QRect PlaneCanvas::takeDirty()
                        static_cast<int>(std::floor(device.top() / m_ratio)));
     const QPoint last(static_cast<int>(std::ceil((device.right() + 1) / m_ratio)) - 1,
                       static_cast<int>(std::ceil((device.bottom() + 1) / m_ratio)) - 1);
-    return QRect(first, last);
+    return {first, last};
 }
 
 void PlaneCanvas::fillSquare(PixelIndex at, QRgb colour)
@@ -229,7 +229,7 @@ const PlaneCanvas::Glyphs& PlaneCanvas::glyphs(float value)
                 inked.runs.push_back({row, first, column});
             }
         }
-        found = m_glyphs.insert(value, std::move(inked));
+        found = m_glyphs.insert(value, inked);
     }
     return found.value();
 }

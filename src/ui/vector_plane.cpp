@@ -7,6 +7,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace lumivar {
@@ -52,12 +53,10 @@ int VectorPlane::layerResolution(const QPainter& painter)
     const double devicePerPixel = std::abs(painter.deviceTransform().m11());
     const double deviceDpi = painter.device() != nullptr ? painter.device()->logicalDpiX() : 96.0;
     const double needed = kLeastPixelsPerInch * devicePerPixel / deviceDpi;
-    for (const int resolution : {1, 2, 4}) {
-        if (resolution >= needed) {
-            return resolution;
-        }
-    }
-    return 8;
+    constexpr std::array<int, 4> kResolutions{1, 2, 4, 8};
+    const auto* enough = std::find_if(kResolutions.begin(), kResolutions.end() - 1,
+                                      [needed](int resolution) { return resolution >= needed; });
+    return *enough;
 }
 
 void VectorPlane::flushLayer()
