@@ -3,12 +3,14 @@
 #include "plane.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace lumivar {
@@ -226,10 +228,23 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
 {
     DisegnaAssi(plane, cursor);
 
+    // The sample point lives in registers while the loop runs and is
+    // written back when it stops; the points go to the plane in batches, in
+    // the order they were computed, one call for many.
+    float x = cursor.x;
+    float y = cursor.y;
+    std::array<PlanePoint, 256> batch{};
+    std::size_t batched = 0;
+    const auto flush = [&] {
+        plane.setPoints(std::span(batch.data(), batched), kCurveRed);
+        batched = 0;
+        cursor = {x, y};
+    };
     PlotOutcome outcome;
-    const auto stopWith = [&outcome, &cursor](PlotFault fault) {
+    const auto stopWith = [&](PlotFault fault) {
+        flush();
         outcome.fault = fault;
-        outcome.faultAbscissa = cursor.x;
+        outcome.faultAbscissa = x;
         return outcome;
     };
 
@@ -246,14 +261,14 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
     // the texts are never read.
     std::optional<CurveParameters> parameters;
 
-    cursor.x = kPlaneLeft;
-    while (cursor.x <= kPlaneRight) {
-        if (input.curveTicked && cursor.x > 0.0F) {
+    x = kPlaneLeft;
+    while (x <= kPlaneRight) {
+        if (input.curveTicked && x > 0.0F) {
             if (!parameters) {
                 parameters = readParameters(input);
             }
             const CurveParameters& p = *parameters;
-            const double phase = (double{cursor.x} + p.startValue) * p.frequency;
+            const double phase = (double{x} + p.startValue) * p.frequency;
             if (const auto fault = faultOf(phase)) {
                 return stopWith(*fault);
             }
@@ -266,20 +281,24 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
             if (std::fabs(magnitude) >= kFloatOverflowAt) {
                 return stopWith(PlotFault::Overflow);
             }
-            cursor.y = static_cast<float>(magnitude);
-            if (cursor.y >= kPlaneBottom && cursor.y <= kPlaneTop) {
-                plane.setPoint({cursor.x, cursor.y}, kCurveRed);
+            y = static_cast<float>(magnitude);
+            if (y >= kPlaneBottom && y <= kPlaneTop) {
+                batch[batched++] = {x, y};
                 ++outcome.pointsSet;
+                if (batched == batch.size()) {
+                    flush();
+                }
             }
         }
-        const float next = cursor.x + step;
+        const float next = x + step;
         // A step that no longer moves the abscissa (a negative, infinite or
         // vanishing width) would never end the loop.
-        if (!(next > cursor.x)) {
+        if (!(next > x)) {
             return stopWith(PlotFault::InvalidOperation);
         }
-        cursor.x = next;
+        x = next;
     }
+    flush();
     return outcome;
 }
 

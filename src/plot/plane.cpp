@@ -21,26 +21,10 @@ PlaneMapping::PlaneMapping(const PlaneScale& scale, int interiorWidth, int inter
 {
 }
 
-PixelPoint PlaneMapping::toPixel(PlanePoint point) const
-{
-    return {(point.x - m_scale.left) * m_pixelsPerUnitX, (point.y - m_scale.top) * m_pixelsPerUnitY};
-}
-
 PlanePoint PlaneMapping::toPlane(PixelPoint pixel) const
 {
     return {static_cast<float>(m_scale.left + pixel.column / m_pixelsPerUnitX),
             static_cast<float>(m_scale.top + pixel.row / m_pixelsPerUnitY)};
-}
-
-std::optional<PixelIndex> PlaneMapping::pixelOf(PlanePoint point) const
-{
-    const PixelPoint pixel = toPixel(point);
-    // Written so that NaN fails the test as well. Inside the interior the
-    // coordinates are not negative, where truncation is the floor.
-    if (!(pixel.column >= 0 && pixel.column < m_width && pixel.row >= 0 && pixel.row < m_height)) {
-        return std::nullopt;
-    }
-    return PixelIndex{static_cast<int>(pixel.column), static_cast<int>(pixel.row)};
 }
 
 std::optional<std::pair<PixelIndex, PixelIndex>> clippedLine(const PlaneMapping& mapping, PlanePoint from,

@@ -51,11 +51,24 @@ public:
     PlaneMapping() = default;
     PlaneMapping(const PlaneScale& scale, int interiorWidth, int interiorHeight);
 
-    [[nodiscard]] PixelPoint toPixel(PlanePoint point) const;
+    // Inline: every curve sample goes through them.
+    [[nodiscard]] PixelPoint toPixel(PlanePoint point) const
+    {
+        return {(point.x - m_scale.left) * m_pixelsPerUnitX, (point.y - m_scale.top) * m_pixelsPerUnitY};
+    }
     [[nodiscard]] PlanePoint toPlane(PixelPoint pixel) const;
     // The pixel a plane point falls on, or nothing when it lies outside the
     // interior (or is not a number).
-    [[nodiscard]] std::optional<PixelIndex> pixelOf(PlanePoint point) const;
+    [[nodiscard]] std::optional<PixelIndex> pixelOf(PlanePoint point) const
+    {
+        const PixelPoint pixel = toPixel(point);
+        // Written so that NaN fails the test as well. Inside the interior the
+        // coordinates are not negative, where truncation is the floor.
+        if (!(pixel.column >= 0 && pixel.column < m_width && pixel.row >= 0 && pixel.row < m_height)) {
+            return std::nullopt;
+        }
+        return PixelIndex{static_cast<int>(pixel.column), static_cast<int>(pixel.row)};
+    }
 
     [[nodiscard]] int interiorWidth() const { return m_width; }
     [[nodiscard]] int interiorHeight() const { return m_height; }

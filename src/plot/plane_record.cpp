@@ -6,12 +6,6 @@
 
 namespace lumivar {
 
-namespace {
-
-constexpr std::size_t kBitsPerWord = 64;
-
-} // namespace
-
 bool PlaneRecord::Stroke::sameAs(const Stroke& other) const
 {
     return isLabel == other.isLabel && from == other.from
@@ -21,9 +15,9 @@ bool PlaneRecord::Stroke::sameAs(const Stroke& other) const
 PlaneRecord::PlaneRecord(const PlaneScale& scale, int interiorWidth, int interiorHeight)
     : m_cells(scale, interiorWidth * kCellsPerPixel, interiorHeight * kCellsPerPixel)
 {
-    const auto cells = static_cast<std::size_t>(m_cells.interiorWidth())
-                       * static_cast<std::size_t>(m_cells.interiorHeight());
-    m_points.resize((cells + kBitsPerWord - 1) / kBitsPerWord);
+    const auto side = [](int cells) { return (static_cast<std::size_t>(cells) + kTileSide - 1) / kTileSide; };
+    m_tilesPerRow = side(m_cells.interiorWidth());
+    m_points.resize(m_tilesPerRow * side(m_cells.interiorHeight()));
     m_firstWord = m_points.size();
 }
 
@@ -42,13 +36,32 @@ void PlaneRecord::clear()
 
 bool PlaneRecord::isEmpty() const
 {
-    return m_strokes.empty() && m_firstWord >= m_endWord;
+    return m_strokes.empty() && m_pointsAbove.empty() && m_firstWord >= m_endWord;
+}
+
+void PlaneRecord::setBelow(PixelIndex cell)
+{
+    const auto column = static_cast<std::size_t>(cell.column);
+    const auto row = static_cast<std::size_t>(cell.row);
+    const std::size_t word = row / kTileSide * m_tilesPerRow + column / kTileSide;
+    m_points[word] |= std::uint64_t{1} << (row % kTileSide * kTileSide + column % kTileSide);
+    m_firstWord = std::min(m_firstWord, word);
+    m_endWord = std::max(m_endWord, word + 1);
 }
 
 void PlaneRecord::recordStroke(const Stroke& stroke)
 {
     // Every point so far now lies below a line or label.
+    for (const std::uint64_t cell : m_pointsAbove) {
+        setBelow(unpack(cell));
+    }
     m_pointsAbove.clear();
+    // Drawing the record again at another size lists all its points at
+    // once; they need not stay listed.
+    constexpr std::size_t kPlotsWorth = std::size_t{1} << 16;
+    if (m_pointsAbove.capacity() > kPlotsWorth) {
+        m_pointsAbove.shrink_to_fit();
+    }
     // A grid repeats the strokes of the one before in the same order: look
     // where the last one left off first.
     auto found = m_strokes.end();
@@ -76,35 +89,21 @@ void PlaneRecord::recordLabel(PlanePoint at, float value)
     recordStroke({at, {}, {}, value, true, 0});
 }
 
-std::optional<PlanePoint> PlaneRecord::recordPoint(PlanePoint at)
+PlanePoint PlaneRecord::cellMiddle(PixelIndex cell) const
 {
-    const auto pixel = m_cells.pixelOf(at);
-    if (!pixel) {
-        return std::nullopt;
-    }
-    const auto cell = static_cast<std::size_t>(pixel->row) * static_cast<std::size_t>(m_cells.interiorWidth())
-                      + static_cast<std::size_t>(pixel->column);
-    const std::size_t word = cell / kBitsPerWord;
-    m_points[word] |= std::uint64_t{1} << (cell % kBitsPerWord);
-    m_firstWord = std::min(m_firstWord, word);
-    m_endWord = std::max(m_endWord, word + 1);
-    m_pointsAbove.push_back(static_cast<std::uint32_t>(cell));
-    return cellMiddle(cell);
-}
-
-PlanePoint PlaneRecord::cellMiddle(std::size_t cell) const
-{
-    const auto width = static_cast<std::size_t>(m_cells.interiorWidth());
-    const std::size_t row = cell / width; // whole rows
-    return m_cells.toPlane({static_cast<double>(cell % width) + 0.5, static_cast<double>(row) + 0.5});
+    return m_cells.toPlane({cell.column + 0.5, cell.row + 0.5});
 }
 
 void PlaneRecord::replay(Surface& target, Rgb colour) const
 {
     for (std::size_t word = m_firstWord; word < m_endWord; ++word) {
+        const std::size_t left = word % m_tilesPerRow * kTileSide;
+        const std::size_t top = word / m_tilesPerRow * kTileSide;
         for (std::uint64_t bits = m_points[word]; bits != 0; bits &= bits - 1) {
-            target.setPoint(
-                cellMiddle(word * kBitsPerWord + static_cast<std::size_t>(std::countr_zero(bits))), colour);
+            const auto bit = static_cast<std::size_t>(std::countr_zero(bits));
+            const PixelIndex cell{static_cast<int>(left + bit % kTileSide),
+                                  static_cast<int>(top + bit / kTileSide)};
+            target.setPoint(cellMiddle(cell), colour);
         }
     }
     std::vector<std::size_t> order(m_strokes.size());
@@ -121,15 +120,15 @@ void PlaneRecord::replay(Surface& target, Rgb colour) const
             target.drawLine(stroke.from, stroke.to, stroke.colour);
         }
     }
-    for (const std::uint32_t cell : m_pointsAbove) {
-        target.setPoint(cellMiddle(cell), colour);
+    for (const std::uint64_t cell : m_pointsAbove) {
+        target.setPoint(cellMiddle(unpack(cell)), colour);
     }
 }
 
 std::size_t PlaneRecord::memoryBytes() const
 {
     return sizeof(*this) + m_points.capacity() * sizeof(std::uint64_t)
-           + m_pointsAbove.capacity() * sizeof(std::uint32_t) + m_strokes.capacity() * sizeof(Stroke);
+           + m_pointsAbove.capacity() * sizeof(std::uint64_t) + m_strokes.capacity() * sizeof(Stroke);
 }
 
 } // namespace lumivar

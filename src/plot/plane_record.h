@@ -15,24 +15,40 @@ namespace lumivar {
 // with the number of plots:
 // - lines and labels are kept once each, in the order they were last drawn:
 //   the grid draws the same ones every time;
-// - curve points are kept as cells of a fine grid over the plane, with the
-//   ones drawn since the latest line or label also listed apart, because they
-//   lie above the lines and labels while all the others lie below them.
+// - curve points are kept as cells of a fine grid over the plane: those
+//   drawn since the latest line or label in a list, as they lie above the
+//   lines and labels, all the others as one bit a cell below them.
 // That is exact for how the program draws: lines and labels come as whole
 // grids, all alike, and every point has the same colour.
 class PlaneRecord {
 public:
     // Cells to a pixel each way, at the interior's size in pixels.
-    static constexpr int kCellsPerPixel = 8;
+    static constexpr int kCellsPerPixel = 4;
 
     PlaneRecord(const PlaneScale& scale, int interiorWidth, int interiorHeight);
 
     void clear();
     void recordLine(PlanePoint from, PlanePoint to, Rgb colour);
     void recordLabel(PlanePoint at, float value);
-    // The point as the record keeps it, at the middle of its cell; nothing
-    // when it lies outside the plane.
-    [[nodiscard]] std::optional<PlanePoint> recordPoint(PlanePoint at);
+    // The cell a point falls in, or nothing when it lies outside the plane.
+    // The middle of a cell falls in the same cell.
+    [[nodiscard]] std::optional<PixelIndex> cellOf(PlanePoint at) const { return m_cells.pixelOf(at); }
+    [[nodiscard]] int cellColumns() const { return m_cells.interiorWidth(); }
+    [[nodiscard]] int cellRows() const { return m_cells.interiorHeight(); }
+    // Keeps a point and tells its cell; inline, as every curve sample comes
+    // through here. It joins the points below when the next line or label
+    // comes, away from the drawing.
+    std::optional<PixelIndex> recordPoint(PlanePoint at)
+    {
+        const auto cell = cellOf(at);
+        if (cell) {
+            // Packed from the registers: storing the pair and reading it
+            // back whole would stall the processor.
+            m_pointsAbove.push_back(static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell->row)) << 32U
+                                    | static_cast<std::uint32_t>(cell->column));
+        }
+        return cell;
+    }
 
     // Draws everything again on a surface, lowest first, points in `colour`.
     void replay(Surface& target, Rgb colour) const;
@@ -41,6 +57,10 @@ public:
     [[nodiscard]] std::size_t memoryBytes() const;
 
 private:
+    // A word holds a square of 8 x 8 cells, a pixel: a curve's neighbouring
+    // samples land in the same or a nearby word.
+    static constexpr std::size_t kTileSide = 8;
+
     struct Stroke {
         PlanePoint from;
         PlanePoint to; // unused by labels
@@ -53,13 +73,19 @@ private:
     };
 
     void recordStroke(const Stroke& stroke);
-    [[nodiscard]] PlanePoint cellMiddle(std::size_t cell) const;
+    void setBelow(PixelIndex cell);
+    [[nodiscard]] static PixelIndex unpack(std::uint64_t cell)
+    {
+        return {static_cast<int>(cell & 0xFFFFFFFFU), static_cast<int>(cell >> 32U)};
+    }
+    [[nodiscard]] PlanePoint cellMiddle(PixelIndex cell) const;
 
     PlaneMapping m_cells;
-    std::vector<std::uint64_t> m_points; // one bit a cell, row by row
+    std::size_t m_tilesPerRow = 0;
+    std::vector<std::uint64_t> m_points; // one bit a cell, a square of them a word
     std::size_t m_firstWord = 0;         // words ever set since the clear
     std::size_t m_endWord = 0;
-    std::vector<std::uint32_t> m_pointsAbove; // cells drawn since the latest stroke
+    std::vector<std::uint64_t> m_pointsAbove; // cells drawn since the latest stroke, row and column
     std::vector<Stroke> m_strokes;
     std::size_t m_nextStroke = 0; // where a repeated grid is expected to go on
     std::uint64_t m_clock = 0;

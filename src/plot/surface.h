@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace lumivar {
 
@@ -37,6 +38,14 @@ public:
     virtual void setScale(PlanePoint upperLeft, PlanePoint lowerRight) = 0;
     virtual void drawLine(PlanePoint from, PlanePoint to, Rgb colour) = 0;
     virtual void setPoint(PlanePoint at, Rgb colour) = 0;
+    // Sets the points one after the other, as setPoint does; a surface may
+    // do it faster than point by point.
+    virtual void setPoints(std::span<const PlanePoint> points, Rgb colour)
+    {
+        for (const PlanePoint at : points) {
+            setPoint(at, colour);
+        }
+    }
     virtual void setCurrentX(float x) = 0;
     virtual void setCurrentY(float y) = 0;
     // Draws labelText(value) with the top-left of its first character cell at

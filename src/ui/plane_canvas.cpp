@@ -62,32 +62,42 @@ void PlaneCanvas::rebuild(PlaneScale scale, QSize interior, qreal ratio)
     m_thickness = thicknessAt(ratio);
     m_image = QImage(interior * ratio, QImage::Format_RGB32);
     m_image.setDevicePixelRatio(ratio);
-    m_image.fill(toQRgb(kBackgroundWhite));
     m_mapping = PlaneMapping(scale, interior.width(), interior.height());
     m_deviceMapping = PlaneMapping(scale, m_image.width(), m_image.height());
+    m_devicePerCellX = m_record.cellColumns() > 0 ? double(m_image.width()) / m_record.cellColumns() : 0.0;
+    m_devicePerCellY = m_record.cellRows() > 0 ? double(m_image.height()) / m_record.cellRows() : 0.0;
     m_glyphs.clear();
     if (drawn) {
+        m_image.fill(toQRgb(kBackgroundWhite));
+        takePixels();
         drawn->replay(*this, kCurveRed);
-        markDirty({0, 0}, {m_image.width() - 1, m_image.height() - 1});
+        markAllDirty();
     } else {
         redraw();
     }
 }
 
+void PlaneCanvas::takePixels()
+{
+    // bits() also gives the image a pixel store of its own if it shares
+    // one, and tells painters caching it that it changed.
+    m_pixels = reinterpret_cast<QRgb*>(m_image.bits());
+    m_stride = m_image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+}
+
 void PlaneCanvas::redraw()
 {
     m_image.fill(toQRgb(kBackgroundWhite));
+    takePixels();
     m_replaying = true;
     m_record.replay(*this, kCurveRed);
     m_replaying = false;
-    markDirty({0, 0}, {m_image.width() - 1, m_image.height() - 1});
+    markAllDirty();
 }
 
-void PlaneCanvas::markDirty(PixelIndex topLeft, PixelIndex bottomRight)
+void PlaneCanvas::markDirty(int left, int top, int right, int bottom)
 {
-    const QRect device =
-        QRect(QPoint(topLeft.column, topLeft.row), QPoint(bottomRight.column, bottomRight.row))
-            .intersected(m_image.rect());
+    const QRect device = QRect(left, top, right - left, bottom - top).intersected(m_image.rect());
     if (device.isEmpty()) {
         return;
     }
@@ -101,6 +111,7 @@ void PlaneCanvas::markDirty(PixelIndex topLeft, PixelIndex bottomRight)
 QRect PlaneCanvas::takeDirty()
 {
     const QRect device = std::exchange(m_dirty, QRect());
+    takePixels();
     if (device.isNull()) {
         return {};
     }
@@ -111,13 +122,18 @@ QRect PlaneCanvas::takeDirty()
     return {first, last};
 }
 
-void PlaneCanvas::fillSquare(PixelIndex at, QRgb colour)
+void PlaneCanvas::fill(int left, int top, int right, int bottom, QRgb colour)
 {
-    const int right = std::min(at.column + m_thickness, m_image.width());
-    const int bottom = std::min(at.row + m_thickness, m_image.height());
-    for (int row = at.row; row < bottom; ++row) {
-        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(row));
-        std::fill(line + at.column, line + right, colour);
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, m_image.width());
+    bottom = std::min(bottom, m_image.height());
+    if (left >= right) {
+        return;
+    }
+    for (int row = top; row < bottom; ++row) {
+        QRgb* line = m_pixels + row * m_stride;
+        std::fill(line + left, line + right, colour);
     }
 }
 
@@ -125,7 +141,8 @@ void PlaneCanvas::clear()
 {
     m_record.clear();
     m_image.fill(toQRgb(kBackgroundWhite));
-    markDirty({0, 0}, {m_image.width() - 1, m_image.height() - 1});
+    takePixels();
+    markAllDirty();
 }
 
 void PlaneCanvas::setScale(PlanePoint upperLeft, PlanePoint lowerRight)
@@ -138,27 +155,62 @@ void PlaneCanvas::drawLine(PlanePoint from, PlanePoint to, Rgb colour)
     if (!m_replaying) {
         m_record.recordLine(from, to, colour);
     }
-    const QRgb rgb = toQRgb(colour);
-    PixelIndex first{m_image.width(), m_image.height()};
-    PixelIndex last{-1, -1};
-    forEachLinePixel(m_deviceMapping, from, to, [&](PixelIndex pixel) {
-        fillSquare(pixel, rgb);
-        first = {std::min(first.column, pixel.column), std::min(first.row, pixel.row)};
-        last = {std::max(last.column, pixel.column), std::max(last.row, pixel.row)};
-    });
-    markDirty(first, {last.column + m_thickness - 1, last.row + m_thickness - 1});
-}
-
-void PlaneCanvas::setPoint(PlanePoint at, Rgb colour)
-{
-    // Every output puts the point where the record keeps it.
-    const auto kept = m_replaying ? std::optional<PlanePoint>(at) : m_record.recordPoint(at);
-    if (!kept) {
+    const auto ends = clippedLine(m_deviceMapping, from, to);
+    if (!ends) {
         return;
     }
-    if (const auto pixel = m_deviceMapping.pixelOf(*kept)) {
-        fillSquare(*pixel, toQRgb(colour));
-        markDirty(*pixel, {pixel->column + m_thickness - 1, pixel->row + m_thickness - 1});
+    const QRgb rgb = toQRgb(colour);
+    const auto [a, b] = *ends;
+    const int t = m_thickness;
+    // The grid's lines run straight across: one run of stores each, the
+    // same pixels as the general walk below gives them.
+    const int width = m_image.width();
+    const int height = m_image.height();
+    if (a.row == b.row || a.column == b.column) {
+        const int left = std::max(std::min(a.column, b.column), 0);
+        const int right = std::min(std::max(a.column, b.column), width - 1);
+        const int top = std::max(std::min(a.row, b.row), 0);
+        const int bottom = std::min(std::max(a.row, b.row), height - 1);
+        if (left <= right && top <= bottom) {
+            fill(left, top, right + t, bottom + t, rgb);
+            markDirty(left, top, right + t, bottom + t);
+        }
+        return;
+    }
+    int left = width;
+    int top = height;
+    int right = -1;
+    int bottom = -1;
+    forEachLinePixel(m_deviceMapping, from, to, [&](PixelIndex pixel) {
+        fill(pixel.column, pixel.row, pixel.column + t, pixel.row + t, rgb);
+        left = std::min(left, pixel.column);
+        top = std::min(top, pixel.row);
+        right = std::max(right, pixel.column);
+        bottom = std::max(bottom, pixel.row);
+    });
+    markDirty(left, top, right + t, bottom + t);
+}
+
+void PlaneCanvas::setPoints(std::span<const PlanePoint> points, Rgb colour)
+{
+    const QRgb rgb = toQRgb(colour);
+    for (const PlanePoint at : points) {
+        // Every output puts the point where the record keeps it, in its cell.
+        const auto cell = m_replaying ? m_record.cellOf(at) : m_record.recordPoint(at);
+        if (!cell) {
+            continue;
+        }
+        const int column = static_cast<int>((cell->column + 0.5) * m_devicePerCellX);
+        const int row = static_cast<int>((cell->row + 0.5) * m_devicePerCellY);
+        if (m_thickness == 1) {
+            m_pixels[row * m_stride + column] = rgb;
+        } else {
+            fill(column, row, column + m_thickness, row + m_thickness, rgb);
+        }
+        if (column < m_dirty.left() || column + m_thickness - 1 > m_dirty.right() || row < m_dirty.top()
+            || row + m_thickness - 1 > m_dirty.bottom()) {
+            markDirty(column, row, column + m_thickness, row + m_thickness);
+        }
     }
 }
 
@@ -177,20 +229,10 @@ void PlaneCanvas::printNumber(float value)
     const Glyphs& label = glyphs(value);
     const int left = static_cast<int>(std::floor(at.column));
     const int top = static_cast<int>(std::floor(at.row));
-    const QRgb black = qRgb(0, 0, 0);
     for (const Glyphs::Run& run : label.runs) {
-        const int row = top + run.row;
-        if (row < 0 || row >= m_image.height()) {
-            continue;
-        }
-        const int first = std::max(left + run.first, 0);
-        const int end = std::min(left + run.end, m_image.width());
-        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(row));
-        for (int column = first; column < end; ++column) {
-            line[column] = black;
-        }
+        fill(left + run.first, top + run.row, left + run.end, top + run.row + 1, qRgb(0, 0, 0));
     }
-    markDirty({left, top}, {left + label.deviceSize.width() - 1, top + label.deviceSize.height() - 1});
+    markDirty(left, top, left + label.deviceSize.width(), top + label.deviceSize.height());
 }
 
 const PlaneCanvas::Glyphs& PlaneCanvas::glyphs(float value)

@@ -33,13 +33,15 @@ public:
     void clear() override;
     void setScale(PlanePoint upperLeft, PlanePoint lowerRight) override;
     void drawLine(PlanePoint from, PlanePoint to, Rgb colour) override;
-    void setPoint(PlanePoint at, Rgb colour) override;
+    void setPoint(PlanePoint at, Rgb colour) override { setPoints({&at, 1}, colour); }
+    void setPoints(std::span<const PlanePoint> points, Rgb colour) override;
     void setCurrentX(float x) override { m_current.x = x; }
     void setCurrentY(float y) override { m_current.y = y; }
     void printNumber(float value) override;
     [[nodiscard]] float outerWidthTwips() const override { return m_outerWidthTwips; }
 
     // The interior as drawn so far, in device pixels, with its ratio set.
+    // Drawing goes on in the same pixels: copy() it to keep what it shows.
     [[nodiscard]] const QImage& image() const { return m_image; }
     // What the plane shows, for outputs of other resolutions.
     [[nodiscard]] const PlaneRecord& record() const { return m_record; }
@@ -68,11 +70,19 @@ private:
     };
 
     void rebuild(PlaneScale scale, QSize interior, qreal ratio);
-    void fillSquare(PixelIndex at, QRgb colour);
-    void markDirty(PixelIndex topLeft, PixelIndex bottomRight);
+    // After anything that may have moved the image's pixels.
+    void takePixels();
+    // Fills [left, right) x [top, bottom), clipped to the image.
+    void fill(int left, int top, int right, int bottom, QRgb colour);
+    void markDirty(int left, int top, int right, int bottom);
+    void markAllDirty() { markDirty(0, 0, m_image.width(), m_image.height()); }
     const Glyphs& glyphs(float value);
 
     QImage m_image;
+    // Written directly: a call into the image per pixel would cost more
+    // than the drawing itself.
+    QRgb* m_pixels = nullptr;
+    qsizetype m_stride = 0; // pixels from one row to the next
     qreal m_ratio = 1.0;
     int m_thickness = 1; // device pixels
     PlaneScale m_scale = PlaneScale::fromCorners(kPlaneUpperLeft, kPlaneLowerRight);
@@ -86,6 +96,9 @@ private:
     int m_labelAscent = 0;
     int m_labelHeight = 0;
     QHash<float, Glyphs> m_glyphs;
+    // Device pixels covered by a record cell, each way.
+    double m_devicePerCellX = 0.0;
+    double m_devicePerCellY = 0.0;
     QRect m_dirty; // device pixels
     std::function<void()> m_dirtyListener;
 };

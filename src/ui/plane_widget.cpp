@@ -29,15 +29,12 @@ PlaneWidget::PlaneWidget(QWidget* parent) : QFrame(parent)
     });
 }
 
-PlaneCanvas& PlaneWidget::canvas()
+void PlaneWidget::fitCanvas()
 {
-    if (size() != m_canvasFitsSize || m_canvasRatio != m_screenRatio) {
-        m_canvasFitsSize = size();
-        m_canvasRatio = m_screenRatio;
-        m_canvas.resize(contentsRect().size(), m_screenRatio);
-        m_canvas.setOuterWidthTwips(outerWidthTwips());
-    }
-    return m_canvas;
+    m_canvasFitsSize = size();
+    m_canvasRatio = m_screenRatio;
+    m_canvas.resize(contentsRect().size(), m_screenRatio);
+    m_canvas.setOuterWidthTwips(outerWidthTwips());
 }
 
 bool PlaneWidget::event(QEvent* event)
@@ -73,6 +70,11 @@ void PlaneWidget::drawLine(PlanePoint from, PlanePoint to, Rgb colour)
 void PlaneWidget::setPoint(PlanePoint at, Rgb colour)
 {
     canvas().setPoint(at, colour);
+}
+
+void PlaneWidget::setPoints(std::span<const PlanePoint> points, Rgb colour)
+{
+    canvas().setPoints(points, colour);
 }
 
 void PlaneWidget::setCurrentX(float x)

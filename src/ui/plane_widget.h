@@ -23,6 +23,7 @@ public:
     void setScale(PlanePoint upperLeft, PlanePoint lowerRight) override;
     void drawLine(PlanePoint from, PlanePoint to, Rgb colour) override;
     void setPoint(PlanePoint at, Rgb colour) override;
+    void setPoints(std::span<const PlanePoint> points, Rgb colour) override;
     void setCurrentX(float x) override;
     void setCurrentY(float y) override;
     void printNumber(float value) override;
@@ -41,8 +42,15 @@ private:
     void paintFromRecord(QPainter& painter);
     // A hidden widget gets no resize events, yet the window draws on the
     // plane before it is first shown: the canvas follows size and screen on
-    // demand.
-    PlaneCanvas& canvas();
+    // demand. Inline, as every primitive asks.
+    PlaneCanvas& canvas()
+    {
+        if (size() != m_canvasFitsSize || m_canvasRatio != m_screenRatio) {
+            fitCanvas();
+        }
+        return m_canvas;
+    }
+    void fitCanvas();
 
     PlaneCanvas m_canvas;
     QSize m_canvasFitsSize;
