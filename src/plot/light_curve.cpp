@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <span>
@@ -17,18 +19,82 @@ namespace lumivar {
 
 namespace {
 
+// Eight characters at a time: texts may be megabytes long, and most of a
+// long one is blanks or digits.
+constexpr std::uint64_t kEachByte = 0x0101010101010101U;
+constexpr std::uint64_t kHighBits = 0x8080808080808080U;
+
+std::uint64_t load8(const char* at)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, sizeof(word));
+    return word;
+}
+
+// The high bit of every byte that is zero, exactly.
+std::uint64_t zeroBytes(std::uint64_t word)
+{
+    return ~(((word & ~kHighBits) + ~kHighBits) | word) & kHighBits;
+}
+
+std::uint64_t ignoredBytes(std::uint64_t word)
+{
+    return zeroBytes(word ^ (kEachByte * ' ')) | zeroBytes(word ^ (kEachByte * '\t'))
+           | zeroBytes(word ^ (kEachByte * '\n'));
+}
+
+std::uint64_t digitBytes(std::uint64_t word)
+{
+    const std::uint64_t low = word & ~kHighBits; // no carry between bytes below
+    const std::uint64_t atLeastZero = low + kEachByte * (0x80 - '0');
+    const std::uint64_t pastNine = low + kEachByte * (0x80 - '9' - 1);
+    return atLeastZero & ~pastNine & ~word & kHighBits;
+}
+
+// Where the run of characters that `matching` marks ends.
+template <typename Matching, typename One>
+const char* endOfRun(const char* at, const char* end, Matching matching, One one)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        while (end - at >= 8) {
+            const std::uint64_t marked = matching(load8(at));
+            if (marked != kHighBits) {
+                return at + std::countr_zero(~marked & kHighBits) / 8;
+            }
+            at += 8;
+        }
+    }
+    while (at != end && one(*at)) {
+        ++at;
+    }
+    return at;
+}
+
+bool isIgnored(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+bool isDecimalDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 // Walks a text as the number reader sees it: blanks, tabs and line feeds do
 // not exist for it.
 class SignificantChars {
 public:
-    explicit SignificantChars(std::string_view text) : m_text(text) { skipIgnored(); }
+    explicit SignificantChars(std::string_view text) : m_at(text.data()), m_end(text.data() + text.size())
+    {
+        skipIgnored();
+    }
 
-    [[nodiscard]] bool atEnd() const { return m_pos == m_text.size(); }
-    [[nodiscard]] char peek() const { return atEnd() ? '\0' : m_text[m_pos]; }
+    [[nodiscard]] bool atEnd() const { return m_at == m_end; }
+    [[nodiscard]] char peek() const { return atEnd() ? '\0' : *m_at; }
 
     void advance()
     {
-        ++m_pos;
+        ++m_at;
         skipIgnored();
     }
 
@@ -42,23 +108,23 @@ public:
         return false;
     }
 
-private:
-    void skipIgnored()
+    // The digits from here to the next other character; blanks end the run
+    // and are passed over, so the next run may go on with more digits.
+    std::string_view digitRun()
     {
-        while (m_pos < m_text.size()
-               && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t' || m_text[m_pos] == '\n')) {
-            ++m_pos;
-        }
+        const char* first = m_at;
+        m_at = endOfRun(m_at, m_end, digitBytes, isDecimalDigit);
+        const std::string_view run(first, static_cast<std::size_t>(m_at - first));
+        skipIgnored();
+        return run;
     }
 
-    std::string_view m_text;
-    std::size_t m_pos = 0;
-};
+private:
+    void skipIgnored() { m_at = endOfRun(m_at, m_end, ignoredBytes, isIgnored); }
 
-bool isDecimalDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+    const char* m_at;
+    const char* m_end;
+};
 
 std::optional<int> digitValue(char c, int radix)
 {
@@ -100,87 +166,116 @@ double readInteger(SignificantChars& chars, int radix)
     return std::ldexp(rounded, static_cast<int>(std::min(droppedBits, kBeyondDoubleRange)));
 }
 
-// Collects the decimal number at the reader's position in the compact form
-// std::from_chars reads ("123.45e-6"), and the rough decimal magnitude needed
-// to tell an overflow from an underflow when from_chars gives up on range.
-struct DecimalText {
-    std::string text;
-    bool negative = false;
-    bool hasMantissaDigits = false;
-    long long magnitude = 0; // about log10 of the value
+// A decimal number as 0.d1d2d3... x 10^exponent. Beyond the first 800
+// significant digits only whether any of them is not zero matters: no
+// double needs more to be rounded correctly.
+class DecimalMantissa {
+public:
+    void take(std::string_view run, bool fraction)
+    {
+        m_anyDigit = m_anyDigit || !run.empty();
+        if (m_kept == 0) {
+            const std::size_t zeros = std::min(run.find_first_not_of('0'), run.size());
+            if (fraction) {
+                m_exponent -= static_cast<long long>(zeros);
+            }
+            run.remove_prefix(zeros);
+        }
+        if (!fraction) {
+            m_exponent += static_cast<long long>(run.size());
+        }
+        const std::size_t kept = std::min(run.size(), m_digits.size() - m_kept);
+        std::copy_n(run.begin(), kept, m_digits.begin() + static_cast<std::ptrdiff_t>(m_kept));
+        m_kept += kept;
+        run.remove_prefix(kept);
+        m_droppedNonZero =
+            m_droppedNonZero
+            || endOfRun(run.data(), run.data() + run.size(), zeroDigits, isZero) != run.data() + run.size();
+    }
+
+    [[nodiscard]] bool anyDigit() const { return m_anyDigit; }
+
+    // The value times 10^shift; nothing when it lies beyond double range,
+    // which the sign of its exponent then settles.
+    [[nodiscard]] double value(long long shift) const
+    {
+        if (m_kept == 0) {
+            return 0.0;
+        }
+        std::array<char, kKeptDigits + 32> text{};
+        char* out = text.data();
+        *out++ = '0';
+        *out++ = '.';
+        out = std::copy_n(m_digits.begin(), m_kept, out);
+        if (m_droppedNonZero) {
+            *out++ = '1';
+        }
+        *out++ = 'e';
+        const long long exponent = m_exponent + shift;
+        out = std::to_chars(out, text.data() + text.size(), exponent).ptr;
+        double value = 0.0;
+        if (std::from_chars(text.data(), out, value).ec == std::errc::result_out_of_range) {
+            value = exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        }
+        return value;
+    }
+
+private:
+    static constexpr std::size_t kKeptDigits = 800;
+
+    static bool isZero(char c) { return c == '0'; }
+    static std::uint64_t zeroDigits(std::uint64_t word) { return zeroBytes(word ^ (kEachByte * '0')); }
+
+    std::array<char, kKeptDigits> m_digits{};
+    std::size_t m_kept = 0;
+    bool m_droppedNonZero = false;
+    bool m_anyDigit = false;
+    long long m_exponent = 0;
 };
 
-void appendDigits(SignificantChars& chars, std::string& out)
+double readDecimal(SignificantChars& chars)
 {
-    while (isDecimalDigit(chars.peek())) {
-        out.push_back(chars.peek());
-        chars.advance();
-    }
-}
-
-DecimalText collectDecimal(SignificantChars& chars)
-{
-    DecimalText number;
+    bool negative = false;
     if (chars.peek() == '+' || chars.peek() == '-') {
-        number.negative = chars.peek() == '-';
+        negative = chars.peek() == '-';
         chars.advance();
     }
-
-    appendDigits(chars, number.text);
-    const std::size_t integerDigits = number.text.size();
-    std::size_t fractionDigits = 0;
+    DecimalMantissa mantissa;
+    while (isDecimalDigit(chars.peek())) {
+        mantissa.take(chars.digitRun(), false);
+    }
     if (chars.peek() == '.') {
-        number.text.push_back('.');
         chars.advance();
-        appendDigits(chars, number.text);
-        fractionDigits = number.text.size() - integerDigits - 1;
-    }
-    number.hasMantissaDigits = integerDigits + fractionDigits > 0;
-    if (!number.hasMantissaDigits) {
-        return number;
-    }
-
-    const std::size_t firstNonZero = number.text.find_first_not_of("0.");
-    if (firstNonZero != std::string::npos) {
-        number.magnitude = firstNonZero < integerDigits
-                               ? static_cast<long long>(integerDigits - firstNonZero)
-                               : -static_cast<long long>(firstNonZero - integerDigits);
-    }
-
-    if (chars.take('E')) {
-        std::string exponent = "e";
-        if (chars.peek() == '+' || chars.peek() == '-') {
-            exponent.push_back(chars.peek());
-            chars.advance();
-        }
-        const std::size_t signLength = exponent.size();
-        appendDigits(chars, exponent);
-        if (exponent.size() > signLength) {
-            number.text += exponent;
-            constexpr long long kSaturation = 1'000'000'000;
-            long long value = 0;
-            for (std::size_t i = signLength; i < exponent.size() && value < kSaturation; ++i) {
-                value = value * 10 + (exponent[i] - '0');
-            }
-            number.magnitude += exponent[1] == '-' ? -value : value;
+        while (isDecimalDigit(chars.peek())) {
+            mantissa.take(chars.digitRun(), true);
         }
     }
-    return number;
-}
-
-double convertDecimal(const DecimalText& number)
-{
-    if (!number.hasMantissaDigits) {
+    if (!mantissa.anyDigit()) {
         return 0.0;
     }
-    double value = 0.0;
-    const char* first = number.text.data();
-    const auto [end, error] = std::from_chars(first, first + number.text.size(), value);
-    (void)end;
-    if (error == std::errc::result_out_of_range) {
-        value = number.magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+
+    long long exponent = 0;
+    if (chars.take('E')) {
+        bool negativeExponent = false;
+        if (chars.peek() == '+' || chars.peek() == '-') {
+            negativeExponent = chars.peek() == '-';
+            chars.advance();
+        }
+        // Far past any double's range the exponent's exact size no longer
+        // matters.
+        constexpr long long kSaturation = 1'000'000'000;
+        while (isDecimalDigit(chars.peek())) {
+            for (const char digit : chars.digitRun()) {
+                if (exponent >= kSaturation) {
+                    break;
+                }
+                exponent = exponent * 10 + (digit - '0');
+            }
+        }
+        exponent = negativeExponent ? -exponent : exponent;
     }
-    return number.negative ? -value : value;
+    const double value = mantissa.value(exponent);
+    return negative ? -value : value;
 }
 
 // An intermediate result the plot cannot go on with.
@@ -215,7 +310,7 @@ double textToNumber(std::string_view text)
         }
         return 0.0;
     }
-    return convertDecimal(collectDecimal(chars));
+    return readDecimal(chars);
 }
 
 CurveParameters readParameters(const CurveInput& input)
