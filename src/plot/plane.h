@@ -29,6 +29,8 @@ struct PlaneScale {
     double height = 1.0;
 
     [[nodiscard]] static PlaneScale fromCorners(PlanePoint upperLeft, PlanePoint lowerRight);
+
+    friend bool operator==(const PlaneScale&, const PlaneScale&) = default;
 };
 
 // Fractional pixel position measured from the interior's upper-left corner.

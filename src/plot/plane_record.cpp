@@ -34,11 +34,6 @@ void PlaneRecord::clear()
     m_nextStroke = 0;
 }
 
-bool PlaneRecord::isEmpty() const
-{
-    return m_strokes.empty() && m_pointsAbove.empty() && m_firstWord >= m_endWord;
-}
-
 void PlaneRecord::setBelow(PixelIndex cell)
 {
     const auto column = static_cast<std::size_t>(cell.column);

@@ -53,7 +53,6 @@ public:
     // Draws everything again on a surface, lowest first, points in `colour`.
     void replay(Surface& target, Rgb colour) const;
 
-    [[nodiscard]] bool isEmpty() const;
     [[nodiscard]] std::size_t memoryBytes() const;
 
 private:

@@ -45,16 +45,13 @@ void PlaneCanvas::resize(QSize interior, qreal devicePixelRatio)
     }
 }
 
-void PlaneCanvas::rebuild(PlaneScale scale, QSize interior, qreal ratio)
+void PlaneCanvas::rebuild(const PlaneScale& scale, QSize interior, qreal ratio)
 {
     // The device image is filled anew from the record, whatever it was
     // drawn at before. Another size or scale needs a record of its own,
     // made by drawing the old one's plane units again.
-    const bool sameRecord = interior == interiorSize() && scale.left == m_scale.left
-                            && scale.top == m_scale.top && scale.width == m_scale.width
-                            && scale.height == m_scale.height;
     std::optional<PlaneRecord> drawn;
-    if (!sameRecord) {
+    if (interior != interiorSize() || scale != m_scale) {
         drawn = std::exchange(m_record, PlaneRecord(scale, interior.width(), interior.height()));
     }
     m_scale = scale;
@@ -68,10 +65,7 @@ void PlaneCanvas::rebuild(PlaneScale scale, QSize interior, qreal ratio)
     m_devicePerCellY = m_record.cellRows() > 0 ? double(m_image.height()) / m_record.cellRows() : 0.0;
     m_glyphs.clear();
     if (drawn) {
-        m_image.fill(toQRgb(kBackgroundWhite));
-        takePixels();
-        drawn->replay(*this, kCurveRed);
-        markAllDirty();
+        drawFrom(*drawn, true);
     } else {
         redraw();
     }
@@ -87,10 +81,15 @@ void PlaneCanvas::takePixels()
 
 void PlaneCanvas::redraw()
 {
+    drawFrom(m_record, false);
+}
+
+void PlaneCanvas::drawFrom(const PlaneRecord& source, bool keep)
+{
     m_image.fill(toQRgb(kBackgroundWhite));
     takePixels();
-    m_replaying = true;
-    m_record.replay(*this, kCurveRed);
+    m_replaying = !keep;
+    source.replay(*this, kCurveRed);
     m_replaying = false;
     markAllDirty();
 }

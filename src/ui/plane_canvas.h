@@ -69,7 +69,9 @@ private:
         QSize deviceSize;
     };
 
-    void rebuild(PlaneScale scale, QSize interior, qreal ratio);
+    void rebuild(const PlaneScale& scale, QSize interior, qreal ratio);
+    // Fills the image anew from a record; `keep` records what it draws too.
+    void drawFrom(const PlaneRecord& source, bool keep);
     // After anything that may have moved the image's pixels.
     void takePixels();
     // Fills [left, right) x [top, bottom), clipped to the image.
