@@ -34,21 +34,13 @@ void PlaneRecord::clear()
     m_nextStroke = 0;
 }
 
-void PlaneRecord::setBelow(PixelIndex cell)
-{
-    const auto column = static_cast<std::size_t>(cell.column);
-    const auto row = static_cast<std::size_t>(cell.row);
-    const std::size_t word = row / kTileSide * m_tilesPerRow + column / kTileSide;
-    m_points[word] |= std::uint64_t{1} << (row % kTileSide * kTileSide + column % kTileSide);
-    m_firstWord = std::min(m_firstWord, word);
-    m_endWord = std::max(m_endWord, word + 1);
-}
-
 void PlaneRecord::recordStroke(const Stroke& stroke)
 {
     // Every point so far now lies below a line or label.
-    for (const std::uint64_t cell : m_pointsAbove) {
-        setBelow(unpack(cell));
+    for (const CellBits cells : m_pointsAbove) {
+        m_points[cells.word] |= cells.bits;
+        m_firstWord = std::min(m_firstWord, cells.word);
+        m_endWord = std::max(m_endWord, cells.word + 1);
     }
     m_pointsAbove.clear();
     // Drawing the record again at another size lists all its points at
@@ -84,22 +76,22 @@ void PlaneRecord::recordLabel(PlanePoint at, float value)
     recordStroke({at, {}, {}, value, true, 0});
 }
 
-PlanePoint PlaneRecord::cellMiddle(PixelIndex cell) const
+void PlaneRecord::replayWord(Surface& target, CellBits cells, Rgb colour) const
 {
-    return m_cells.toPlane({cell.column + 0.5, cell.row + 0.5});
+    const std::size_t left = cells.word % m_tilesPerRow * kTileSide;
+    const std::size_t top = cells.word / m_tilesPerRow * kTileSide;
+    for (std::uint64_t bits = cells.bits; bits != 0; bits &= bits - 1) {
+        const auto bit = static_cast<std::size_t>(std::countr_zero(bits));
+        const double column = static_cast<double>(left + bit % kTileSide) + 0.5;
+        const double row = static_cast<double>(top + bit / kTileSide) + 0.5;
+        target.setPoint(m_cells.toPlane({column, row}), colour);
+    }
 }
 
 void PlaneRecord::replay(Surface& target, Rgb colour) const
 {
     for (std::size_t word = m_firstWord; word < m_endWord; ++word) {
-        const std::size_t left = word % m_tilesPerRow * kTileSide;
-        const std::size_t top = word / m_tilesPerRow * kTileSide;
-        for (std::uint64_t bits = m_points[word]; bits != 0; bits &= bits - 1) {
-            const auto bit = static_cast<std::size_t>(std::countr_zero(bits));
-            const PixelIndex cell{static_cast<int>(left + bit % kTileSide),
-                                  static_cast<int>(top + bit / kTileSide)};
-            target.setPoint(cellMiddle(cell), colour);
-        }
+        replayWord(target, {word, m_points[word]}, colour);
     }
     std::vector<std::size_t> order(m_strokes.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
@@ -115,15 +107,15 @@ void PlaneRecord::replay(Surface& target, Rgb colour) const
             target.drawLine(stroke.from, stroke.to, stroke.colour);
         }
     }
-    for (const std::uint64_t cell : m_pointsAbove) {
-        target.setPoint(cellMiddle(unpack(cell)), colour);
+    for (const CellBits cells : m_pointsAbove) {
+        replayWord(target, cells, colour);
     }
 }
 
 std::size_t PlaneRecord::memoryBytes() const
 {
     return sizeof(*this) + m_points.capacity() * sizeof(std::uint64_t)
-           + m_pointsAbove.capacity() * sizeof(std::uint64_t) + m_strokes.capacity() * sizeof(Stroke);
+           + m_pointsAbove.capacity() * sizeof(CellBits) + m_strokes.capacity() * sizeof(Stroke);
 }
 
 } // namespace lumivar

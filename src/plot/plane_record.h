@@ -35,20 +35,23 @@ public:
     [[nodiscard]] std::optional<PixelIndex> cellOf(PlanePoint at) const { return m_cells.pixelOf(at); }
     [[nodiscard]] int cellColumns() const { return m_cells.interiorWidth(); }
     [[nodiscard]] int cellRows() const { return m_cells.interiorHeight(); }
-    // Keeps a point and tells its cell; inline, as every curve sample comes
-    // through here. It joins the points below when the next line or label
-    // comes, away from the drawing.
-    std::optional<PixelIndex> recordPoint(PlanePoint at)
+    // Cells of points share a word of the record when they lie close: a
+    // curve's neighbouring samples do.
+    struct CellBits {
+        std::size_t word = 0;
+        std::uint64_t bits = 0;
+    };
+    [[nodiscard]] CellBits cellBits(PixelIndex cell) const
     {
-        const auto cell = cellOf(at);
-        if (cell) {
-            // Packed from the registers: storing the pair and reading it
-            // back whole would stall the processor.
-            m_pointsAbove.push_back(static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell->row)) << 32U
-                                    | static_cast<std::uint32_t>(cell->column));
-        }
-        return cell;
+        const auto column = static_cast<std::size_t>(cell.column);
+        const auto row = static_cast<std::size_t>(cell.row);
+        return {row / kTileSide * m_tilesPerRow + column / kTileSide,
+                std::uint64_t{1} << (row % kTileSide * kTileSide + column % kTileSide)};
     }
+    // Keeps points, by the cells cellBits() gave them, above every line and
+    // label so far. They join the points below when the next line or label
+    // comes, away from the drawing.
+    void recordPoints(CellBits cells) { m_pointsAbove.push_back(cells); }
 
     // Draws everything again on a surface, lowest first, points in `colour`.
     void replay(Surface& target, Rgb colour) const;
@@ -72,19 +75,15 @@ private:
     };
 
     void recordStroke(const Stroke& stroke);
-    void setBelow(PixelIndex cell);
-    [[nodiscard]] static PixelIndex unpack(std::uint64_t cell)
-    {
-        return {static_cast<int>(cell & 0xFFFFFFFFU), static_cast<int>(cell >> 32U)};
-    }
-    [[nodiscard]] PlanePoint cellMiddle(PixelIndex cell) const;
+    // Sets every point of a word of cells on the target.
+    void replayWord(Surface& target, CellBits cells, Rgb colour) const;
 
     PlaneMapping m_cells;
     std::size_t m_tilesPerRow = 0;
     std::vector<std::uint64_t> m_points; // one bit a cell, a square of them a word
     std::size_t m_firstWord = 0;         // words ever set since the clear
     std::size_t m_endWord = 0;
-    std::vector<std::uint64_t> m_pointsAbove; // cells drawn since the latest stroke, row and column
+    std::vector<CellBits> m_pointsAbove; // drawn since the latest stroke
     std::vector<Stroke> m_strokes;
     std::size_t m_nextStroke = 0; // where a repeated grid is expected to go on
     std::uint64_t m_clock = 0;

@@ -72,6 +72,9 @@ private:
     void rebuild(const PlaneScale& scale, QSize interior, qreal ratio);
     // Fills the image anew from a record; `keep` records what it draws too.
     void drawFrom(const PlaneRecord& source, bool keep);
+    // Fills the image with the background, with the program's own stores:
+    // Qt's fill would slow down what follows (see settleVectorUnit()).
+    void blank();
     // After anything that may have moved the image's pixels.
     void takePixels();
     // Fills [left, right) x [top, bottom), clipped to the image.
