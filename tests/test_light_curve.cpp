@@ -65,6 +65,7 @@ private slots:
     void faults_data();
     void faults();
     void overflowKeepsEarlierPoints();
+    void lateFaultKeepsEveryEarlierPoint();
     void widthsThatCannotStep_data();
     void widthsThatCannotStep();
 };
@@ -363,6 +364,23 @@ void TestLightCurve::overflowKeepsEarlierPoints()
     QCOMPARE(late->points.front().a.x, first);
     QCOMPARE(late->points.front().a.y, 0.0F);
     QVERIFY(std::fabs(late->outcome.faultAbscissa - (first + 0.348F)) < 0.001F);
+}
+
+void TestLightCurve::lateFaultKeepsEveryEarlierPoint()
+{
+    // The phase x * 1.7E308 overflows once x passes 1.0575, hundreds of
+    // samples in; every sample before that lands inside the plane.
+    const auto p = plot({"", "1.7E308", "1", ""});
+    QVERIFY(p->outcome.fault == PlotFault::Overflow);
+    QVERIFY(std::fabs(p->outcome.faultAbscissa - 1.0575F) < 0.002F);
+    int before = 0;
+    for (float x = -1.0F; x < p->outcome.faultAbscissa; x += 19.0F / 11175.0F) {
+        before += x > 0.0F ? 1 : 0;
+    }
+    QVERIFY(before > 600);
+    QCOMPARE(p->outcome.pointsSet, before);
+    QCOMPARE(p->points.size(), static_cast<std::size_t>(before));
+    QCOMPARE(p->points.back().a.x + 19.0F / 11175.0F, p->outcome.faultAbscissa);
 }
 
 void TestLightCurve::widthsThatCannotStep_data()

@@ -324,22 +324,16 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
     DisegnaAssi(plane, cursor);
 
     // The sample point lives in registers while the loop runs and is
-    // written back when it stops; the points go to the plane in batches, in
-    // the order they were computed, one call for many.
+    // written back when it stops.
     float x = cursor.x;
     float y = cursor.y;
-    std::array<PlanePoint, 256> batch{};
-    std::size_t batched = 0;
-    const auto flush = [&] {
-        plane.setPoints(std::span(batch.data(), batched), kCurveRed);
-        batched = 0;
-        cursor = {x, y};
-    };
     PlotOutcome outcome;
-    const auto stopWith = [&](PlotFault fault) {
-        flush();
-        outcome.fault = fault;
-        outcome.faultAbscissa = x;
+    const auto stopWith = [&](std::optional<PlotFault> fault) {
+        cursor = {x, y};
+        if (fault) {
+            outcome.fault = *fault;
+            outcome.faultAbscissa = x;
+        }
         return outcome;
     };
 
@@ -352,49 +346,85 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
         return stopWith(PlotFault::Overflow);
     }
 
-    // Converted at the first sample that needs them: with the box unticked
-    // the texts are never read.
-    std::optional<CurveParameters> parameters;
-
+    // A step that no longer moves the abscissa (a negative, infinite or
+    // vanishing width) would never end the loop.
     x = kPlaneLeft;
-    while (x <= kPlaneRight) {
-        if (input.curveTicked && x > 0.0F) {
-            if (!parameters) {
-                parameters = readParameters(input);
-            }
-            const CurveParameters& p = *parameters;
-            const double phase = (double{x} + p.startValue) * p.frequency;
-            if (const auto fault = faultOf(phase)) {
-                return stopWith(*fault);
-            }
-            const double magnitude = p.amplitude * std::sin(phase) + p.meanMagnitude;
-            if (const auto fault = faultOf(magnitude)) {
-                return stopWith(*fault);
-            }
-            // Stored rounded to single precision; only what rounds to
-            // infinity does not fit (converting it is undefined in C++).
-            if (std::fabs(magnitude) >= kFloatOverflowAt) {
-                return stopWith(PlotFault::Overflow);
-            }
-            y = static_cast<float>(magnitude);
-            if (y >= kPlaneBottom && y <= kPlaneTop) {
-                batch[batched++] = {x, y};
-                ++outcome.pointsSet;
-                if (batched == batch.size()) {
-                    flush();
-                }
-            }
-        }
+    while (x <= kPlaneRight && !(input.curveTicked && x > 0.0F)) {
         const float next = x + step;
-        // A step that no longer moves the abscissa (a negative, infinite or
-        // vanishing width) would never end the loop.
         if (!(next > x)) {
             return stopWith(PlotFault::InvalidOperation);
         }
         x = next;
     }
-    flush();
-    return outcome;
+    if (x > kPlaneRight) {
+        return stopWith(std::nullopt);
+    }
+    // Only now: with the box unticked the texts are never read.
+    const CurveParameters p = readParameters(input);
+
+    // The samples are taken in batches, in three passes: their abscissas,
+    // their sines in a loop with nothing else to keep across the call, and
+    // the checks and points in sample order. A fault stops the plot at the
+    // first sample that has one, exactly as sample by sample.
+    constexpr std::size_t kBatch = 256;
+    std::array<float, kBatch> abscissas{};
+    std::array<double, kBatch> phases{};
+    std::array<PlanePoint, kBatch> points{};
+    std::size_t inside = 0;
+    const auto deliver = [&] {
+        plane.setPoints(std::span(points.data(), inside), kCurveRed);
+        outcome.pointsSet += static_cast<int>(inside);
+        inside = 0;
+    };
+    float ahead = x;
+    while (ahead <= kPlaneRight) {
+        std::size_t count = 0;
+        bool stuck = false;
+        while (count < kBatch && ahead <= kPlaneRight) {
+            abscissas[count++] = ahead;
+            const float next = ahead + step;
+            if (!(next > ahead)) {
+                stuck = true;
+                break;
+            }
+            ahead = next;
+        }
+        std::size_t finite = 0;
+        for (; finite < count; ++finite) {
+            phases[finite] = (double{abscissas[finite]} + p.startValue) * p.frequency;
+            if (!std::isfinite(phases[finite])) {
+                break;
+            }
+        }
+        for (std::size_t i = 0; i < finite; ++i) {
+            phases[i] = std::sin(phases[i]);
+        }
+        for (std::size_t i = 0; i < finite; ++i) {
+            const double magnitude = p.amplitude * phases[i] + p.meanMagnitude;
+            // Stored rounded to single precision; only what rounds to
+            // infinity does not fit (converting it is undefined in C++).
+            if (!(std::fabs(magnitude) < kFloatOverflowAt)) {
+                deliver();
+                x = abscissas[i];
+                return stopWith(faultOf(magnitude).value_or(PlotFault::Overflow));
+            }
+            y = static_cast<float>(magnitude);
+            if (y >= kPlaneBottom && y <= kPlaneTop) {
+                points[inside++] = {abscissas[i], y};
+            }
+        }
+        deliver();
+        if (finite < count) {
+            x = abscissas[finite];
+            return stopWith(faultOf(phases[finite]));
+        }
+        if (stuck) {
+            x = abscissas[count - 1];
+            return stopWith(PlotFault::InvalidOperation);
+        }
+    }
+    x = ahead;
+    return stopWith(std::nullopt);
 }
 
 } // namespace lumivar
