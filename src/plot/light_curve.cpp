@@ -362,10 +362,10 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
     // Only now: with the box unticked the texts are never read.
     const CurveParameters p = readParameters(input);
 
-    // The samples are taken in batches, in three passes: their abscissas,
-    // their sines in a loop with nothing else to keep across the call, and
-    // the checks and points in sample order. A fault stops the plot at the
-    // first sample that has one, exactly as sample by sample.
+    // The samples are taken in batches, in three passes: their abscissas
+    // and phases, their sines in a loop with nothing else to keep across the
+    // call, and the checks and points in sample order. A fault stops the
+    // plot at the first sample that has one, exactly as sample by sample.
     constexpr std::size_t kBatch = 256;
     std::array<float, kBatch> abscissas{};
     std::array<double, kBatch> phases{};
@@ -380,8 +380,15 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
     while (ahead <= kPlaneRight) {
         std::size_t count = 0;
         bool stuck = false;
+        bool phaseFault = false;
         while (count < kBatch && ahead <= kPlaneRight) {
-            abscissas[count++] = ahead;
+            const double phase = (double{ahead} + p.startValue) * p.frequency;
+            abscissas[count] = ahead;
+            phases[count++] = phase;
+            if (!std::isfinite(phase)) {
+                phaseFault = true;
+                break;
+            }
             const float next = ahead + step;
             if (!(next > ahead)) {
                 stuck = true;
@@ -389,13 +396,7 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
             }
             ahead = next;
         }
-        std::size_t finite = 0;
-        for (; finite < count; ++finite) {
-            phases[finite] = (double{abscissas[finite]} + p.startValue) * p.frequency;
-            if (!std::isfinite(phases[finite])) {
-                break;
-            }
-        }
+        const std::size_t finite = phaseFault ? count - 1 : count;
         for (std::size_t i = 0; i < finite; ++i) {
             phases[i] = std::sin(phases[i]);
         }
@@ -414,7 +415,7 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
             }
         }
         deliver();
-        if (finite < count) {
+        if (phaseFault) {
             x = abscissas[finite];
             return stopWith(faultOf(phases[finite]));
         }
