@@ -82,9 +82,10 @@ void PlaneRecord::replayWord(Surface& target, CellBits cells, Rgb colour) const
     const std::size_t top = cells.word / m_tilesPerRow * kTileSide;
     for (std::uint64_t bits = cells.bits; bits != 0; bits &= bits - 1) {
         const auto bit = static_cast<std::size_t>(std::countr_zero(bits));
-        const double column = static_cast<double>(left + bit % kTileSide) + 0.5;
-        const double row = static_cast<double>(top + bit / kTileSide) + 0.5;
-        target.setPoint(m_cells.toPlane({column, row}), colour);
+        const std::size_t column = left + bit % kTileSide;
+        const std::size_t row = top + bit / kTileSide;
+        target.setPoint(m_cells.toPlane({static_cast<double>(column) + 0.5, static_cast<double>(row) + 0.5}),
+                        colour);
     }
 }
 
