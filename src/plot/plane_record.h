@@ -15,9 +15,10 @@ namespace lumivar {
 // with the number of plots:
 // - lines and labels are kept once each, in the order they were last drawn:
 //   the grid draws the same ones every time;
-// - curve points are kept as cells of a fine grid over the plane: those
-//   drawn since the latest line or label in a list, as they lie above the
-//   lines and labels, all the others as one bit a cell below them.
+// - curve points are kept as cells of a fine grid over the plane, one bit a
+//   cell in words of 8 x 8 cells: those drawn since the latest line or label
+//   in a list of such words, as they lie above the lines and labels, all the
+//   others in one word per square below them.
 // That is exact for how the program draws: lines and labels come as whole
 // grids, all alike, and every point has the same colour.
 class PlaneRecord {
@@ -35,8 +36,8 @@ public:
     [[nodiscard]] std::optional<PixelIndex> cellOf(PlanePoint at) const { return m_cells.pixelOf(at); }
     [[nodiscard]] int cellColumns() const { return m_cells.interiorWidth(); }
     [[nodiscard]] int cellRows() const { return m_cells.interiorHeight(); }
-    // Cells of points share a word of the record when they lie close: a
-    // curve's neighbouring samples do.
+    // Some cells of one word; a curve's neighbouring samples mostly fall in
+    // the same word.
     struct CellBits {
         std::size_t word = 0;
         std::uint64_t bits = 0;
@@ -59,8 +60,8 @@ public:
     [[nodiscard]] std::size_t memoryBytes() const;
 
 private:
-    // A word holds a square of 8 x 8 cells, a pixel: a curve's neighbouring
-    // samples land in the same or a nearby word.
+    // A word holds a square of 8 x 8 cells, 2 x 2 pixels: a curve's
+    // neighbouring samples land in the same or a nearby word.
     static constexpr std::size_t kTileSide = 8;
 
     struct Stroke {
