@@ -14,6 +14,7 @@
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
+#define LUMIVAR_HAS_AVX_STATE 1
 #endif
 
 namespace lumivar {
@@ -25,7 +26,7 @@ QRgb toQRgb(Rgb colour)
     return qRgb(colour.red, colour.green, colour.blue);
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef LUMIVAR_HAS_AVX_STATE
 __attribute__((target("avx"))) void zeroUpperHalves()
 {
     _mm256_zeroupper();
@@ -38,7 +39,7 @@ __attribute__((target("avx"))) void zeroUpperHalves()
 // state: the whole plot takes twice as long. Clearing them costs a cycle.
 void settleVectorUnit()
 {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef LUMIVAR_HAS_AVX_STATE
     static const bool hasAvx = __builtin_cpu_supports("avx");
     if (hasAvx) {
         zeroUpperHalves();
