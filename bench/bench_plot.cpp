@@ -62,7 +62,7 @@ void runPlots(benchmark::State& state, const CurveInput& input)
     const auto plane = designedPlane();
     PlotCursor cursor;
     for (auto _ : state) {
-        const PlotOutcome outcome = plotCurves(*plane, cursor, input);
+        PlotOutcome outcome = plotCurves(*plane, cursor, input);
         benchmark::DoNotOptimize(outcome);
         benchmark::DoNotOptimize(plane->image().constBits());
     }

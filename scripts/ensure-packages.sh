@@ -13,7 +13,7 @@ test_packages=(
     libbenchmark-dev
     xvfb xauth xdotool metacity x11-utils imagemagick
     cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
-    clang clang-tidy clang-format cppcheck libclang-rt-14-dev
+    clang clang-tidy clang-format cppcheck libclang-rt-dev
     dpkg-dev desktop-file-utils appstream
 )
 
