@@ -4,6 +4,7 @@
 #include "surface.h"
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace lumivar {
@@ -33,7 +34,7 @@ struct CurveInput {
     std::array<std::string_view, 4> texts{};
 };
 
-enum class PlotFault {
+enum class PlotFault : std::uint8_t {
     None,
     Overflow,
     DivisionByZero,

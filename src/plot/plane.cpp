@@ -70,7 +70,7 @@ std::string labelText(float value)
     std::array<char, 32> digits{};
     const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), shown);
     std::string text(digits.data(), result.ptr);
-    std::replace(text.begin(), text.end(), 'e', 'E');
+    std::ranges::replace(text, 'e', 'E');
     if (!std::signbit(shown)) {
         text.insert(text.begin(), ' ');
     }
