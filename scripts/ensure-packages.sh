@@ -11,8 +11,8 @@ run_packages=(
 test_packages=(
     "${run_packages[@]}"
     libbenchmark-dev
-    xvfb xauth xdotool metacity x11-utils imagemagick
-    cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+    xvfb xauth xdotool xclip metacity x11-utils imagemagick
+    cups cups-client cups-bsd printer-driver-cups-pdf ghostscript poppler-utils
     clang clang-tidy clang-format cppcheck libclang-rt-dev
     dpkg-dev desktop-file-utils appstream
 )

@@ -57,11 +57,11 @@ void TestPrinting::initTestCase()
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(m_pdf);
-    QVERIFY(renderPage(printer, form));
+    QVERIFY(renderPage(printer, form.client()));
     const double pointsPerDevice = 72.0 / printer.resolution();
     const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
     const QRect window =
-        fittedOnPage(form.size(), QRect(QPoint(0, 0), paint.size())).translated(paint.topLeft());
+        fittedOnPage(form.client().size(), QRect(QPoint(0, 0), paint.size())).translated(paint.topLeft());
     m_window = QRectF(QPointF(window.topLeft()) * pointsPerDevice, QSizeF(window.size()) * pointsPerDevice);
 }
 

@@ -1,7 +1,8 @@
 #include "printing.h"
 
+#include <QEventLoop>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStyle>
@@ -11,13 +12,19 @@
 
 #if LUMIVAR_HAVE_CUPS
 #include <QPageLayout>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 
 #include <cups/cups.h>
 
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #endif
 
 #include <memory>
+#include <thread>
 
 namespace lumivar {
 
@@ -29,52 +36,235 @@ QString noPrinterMessage()
                           "Configurare una stampante e riprovare: il disegno non è stato modificato.");
 }
 
+QString pageNotPreparedMessage()
+{
+    return QStringLiteral("Impossibile preparare la pagina da stampare.\nIl disegno non è stato modificato.");
+}
+
 #if LUMIVAR_HAVE_CUPS
+
+// A print server that does not answer within this time is taken as gone,
+// for connecting and for every answer it owes.
+constexpr int kPrintServerTimeoutSeconds = 4;
+constexpr int kMillisecondsPerSecond = 1000;
+
+struct ConnectionCloser {
+    void operator()(http_t* http) const { httpClose(http); }
+};
+using Connection = std::unique_ptr<http_t, ConnectionCloser>;
 
 struct DestDeleter {
     void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
 };
 
-QString cupsError()
+struct DestInfoDeleter {
+    void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
+};
+
+struct Options {
+    int count = 0;
+    cups_option_t* values = nullptr;
+    Options() = default;
+    Options(const Options&) = delete;
+    Options& operator=(const Options&) = delete;
+    ~Options() { cupsFreeOptions(count, values); }
+    void set(const char* name, const char* value) { count = cupsAddOption(name, value, count, &values); }
+    void remove(const char* name) { count = cupsRemoveOption(name, count, &values); }
+};
+
+struct IppDeleter {
+    void operator()(ipp_t* ipp) const { ippDelete(ipp); }
+};
+using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
+
+QString serverSilentMessage()
 {
-    return QString::fromLocal8Bit(cupsLastErrorString());
+    return QStringLiteral("Il servizio di stampa non risponde.\n"
+                          "Riprovare più tardi: il disegno non è stato modificato.");
 }
 
-// The page the destination prints on by default: the user's media option
-// for it, or else the printer's own default, with its printable margins.
-std::optional<QPageLayout> defaultPageLayout(cups_dest_t* dest)
+// The server's own words, as a detail after the program's sentence: they
+// may be in another language, and may end with a full stop of their own.
+QString serverReason()
 {
-    cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest);
-    if (info == nullptr) {
+    QString reason = QString::fromUtf8(cupsLastErrorString()).trimmed();
+    while (reason.endsWith(QLatin1Char('.'))) {
+        reason.chop(1);
+    }
+    return reason.isEmpty() ? QString()
+                            : QStringLiteral("\n(Risposta del servizio di stampa: %1.)").arg(reason);
+}
+
+Connection connectToServer()
+{
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                kPrintServerTimeoutSeconds * kMillisecondsPerSecond, nullptr);
+    if (http != nullptr) {
+        // Returning 0 gives up the wait: a server that hangs is not waited for.
+        httpSetTimeout(
+            http, kPrintServerTimeoutSeconds, [](http_t*, void*) { return 0; }, nullptr);
+    }
+    return Connection(http);
+}
+
+// Whether the last request failed because the server went silent or away,
+// rather than because it answered no.
+bool serverLost(http_t* http)
+{
+    const ipp_status_t status = cupsLastError();
+    return httpError(http) != 0 || status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE
+           || status == IPP_STATUS_ERROR_INTERNAL;
+}
+
+struct PaperSize {
+    int width = 0; // hundredths of a millimetre, as CUPS counts
+    int length = 0;
+};
+
+// A paper's size from any of its names: a standard (PWG) one, a legacy one
+// ("A4") or a PPD one ("Letter").
+std::optional<PaperSize> paperNamed(const char* name)
+{
+    if (name == nullptr || *name == '\0' || std::strcmp(name, "auto") == 0) {
         return std::nullopt;
     }
-    cups_size_t size{};
-    const bool found = cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size) != 0;
-    cupsFreeDestInfo(info);
-    if (!found || size.width <= 0 || size.length <= 0) {
+    const pwg_media_t* paper = pwgMediaForPWG(name);
+    if (paper == nullptr) {
+        paper = pwgMediaForLegacy(name);
+    }
+    if (paper == nullptr) {
+        paper = pwgMediaForPPD(name);
+    }
+    return paper != nullptr ? std::optional(PaperSize{paper->width, paper->length}) : std::nullopt;
+}
+
+// The paper of about this size as the printer lists it: its exact size and
+// its printable margins, the widest where it lists the size more than once;
+// without margins when it does not list it. The printer's list is read
+// entry by entry: libcups's own search by size may answer with the largest
+// custom size a printer allows.
+cups_size_t printersPaper(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PaperSize wanted)
+{
+    constexpr int kSameSize = 100; // a millimetre: printer descriptions round their sizes
+    const auto margins = [](const cups_size_t& size) {
+        return size.left + size.right + size.top + size.bottom;
+    };
+    std::optional<cups_size_t> found;
+    const int count = cupsGetDestMediaCount(http, dest, info, CUPS_MEDIA_FLAGS_DEFAULT);
+    for (int i = 0; i < count; ++i) {
+        cups_size_t size{};
+        if (cupsGetDestMediaByIndex(http, dest, info, i, CUPS_MEDIA_FLAGS_DEFAULT, &size) != 0
+            && std::abs(size.width - wanted.width) <= kSameSize
+            && std::abs(size.length - wanted.length) <= kSameSize
+            && (!found || margins(size) > margins(*found))) {
+            found = size;
+        }
+    }
+    if (!found) {
+        found = cups_size_t{};
+        found->width = wanted.width;
+        found->length = wanted.length;
+    }
+    return *found;
+}
+
+// The paper the job will print on, and the name the job gives it: the
+// user's choice for the destination (its media or PageSize option, an
+// instance's included), in the user's own word; else the queue's default,
+// with no name, for the server applies its default by itself.
+std::optional<cups_size_t> jobPaper(http_t* http, cups_dest_t* dest, cups_dinfo_t* info)
+{
+    for (const char* option : {"media", "PageSize"}) {
+        const char* name = cupsGetOption(option, dest->num_options, dest->options);
+        if (const auto chosen = paperNamed(name)) {
+            cups_size_t paper = printersPaper(http, dest, info, *chosen);
+            std::snprintf(paper.media, sizeof paper.media, "%s", name);
+            return paper;
+        }
+    }
+    std::optional<PaperSize> standing;
+    if (ipp_attribute_t* media = cupsFindDestDefault(http, dest, info, "media")) {
+        standing = paperNamed(ippGetString(media, 0, nullptr));
+    }
+    if (ipp_attribute_t* collection = cupsFindDestDefault(http, dest, info, "media-col");
+        !standing && collection) {
+        ipp_t* media = ippGetCollection(collection, 0);
+        ipp_attribute_t* dimensions = ippFindAttribute(media, "media-size", IPP_TAG_BEGIN_COLLECTION);
+        ipp_t* sizes = dimensions != nullptr ? ippGetCollection(dimensions, 0) : nullptr;
+        ipp_attribute_t* width =
+            sizes != nullptr ? ippFindAttribute(sizes, "x-dimension", IPP_TAG_INTEGER) : nullptr;
+        ipp_attribute_t* length =
+            sizes != nullptr ? ippFindAttribute(sizes, "y-dimension", IPP_TAG_INTEGER) : nullptr;
+        if (width != nullptr && length != nullptr) {
+            standing = PaperSize{ippGetInteger(width, 0), ippGetInteger(length, 0)};
+        }
+    }
+    if (!standing) {
         return std::nullopt;
     }
+    cups_size_t paper = printersPaper(http, dest, info, *standing);
+    paper.media[0] = '\0';
+    return paper;
+}
+
+QPageLayout pageLayout(const cups_size_t& paper)
+{
     constexpr double kMillimetresPerCupsUnit = 0.01;
-    const QPageSize page(QSizeF(size.width, size.length) * kMillimetresPerCupsUnit, QPageSize::Millimeter);
+    // Exactly the printer's size: a near standard one would be fitted to it again.
+    const QPageSize page(QSizeF(paper.width, paper.length) * kMillimetresPerCupsUnit, QPageSize::Millimeter,
+                         {}, QPageSize::ExactMatch);
     const QMarginsF margins =
-        QMarginsF(size.left, size.top, size.right, size.bottom) * kMillimetresPerCupsUnit;
-    return QPageLayout(page, QPageLayout::Portrait, margins, QPageLayout::Millimeter);
+        QMarginsF(paper.left, paper.top, paper.right, paper.bottom) * kMillimetresPerCupsUnit;
+    return {page, QPageLayout::Portrait, margins, QPageLayout::Millimeter};
+}
+
+// One Print-Job request carries the job and its page together, so a server
+// lost on the way leaves no job without its page.
+std::optional<QString> submitJob(http_t* http, const cups_dest_t& dest, const Options& options,
+                                 const QString& pdf, const QString& jobTitle)
+{
+    const QString name = QString::fromLocal8Bit(dest.name);
+    std::array<char, HTTP_MAX_URI> uri{};
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri.data(), static_cast<int>(uri.size()), "ipp", nullptr,
+                     "localhost", ippPort(), "/printers/%s", dest.name);
+    const QByteArray resource = QByteArrayLiteral("/printers/") + QByteArray(dest.name);
+    ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.data());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+                 jobTitle.toUtf8().constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, "application/pdf");
+    cupsEncodeOptions2(request, options.count, options.values, IPP_TAG_OPERATION);
+    cupsEncodeOptions2(request, options.count, options.values, IPP_TAG_JOB);
+    // The request is consumed by the call.
+    const Ipp response(cupsDoFileRequest(http, request, resource.constData(), pdf.toLocal8Bit().constData()));
+    if (cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
+        return std::nullopt;
+    }
+    if (!response && serverLost(http)) {
+        return serverSilentMessage();
+    }
+    if (cupsLastError() == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS) {
+        return QStringLiteral("La stampante \"%1\" non accetta lavori di stampa.\n"
+                              "Il disegno non è stato modificato.")
+            .arg(name);
+    }
+    return QStringLiteral("La stampante \"%1\" ha rifiutato la stampa.\nIl disegno non è stato modificato.%2")
+        .arg(name, serverReason());
 }
 
 // Qt's own CUPS back end drops the answer of the print server, so a refused
 // job would look printed. The page goes to a PDF file that is submitted here,
 // where the server's answer can be read.
-std::optional<QString> printThroughCups(QWidget& window, const QString& jobTitle)
+std::optional<QString> printThroughCups(const QPicture& window, QSize windowSize, const QString& jobTitle)
 {
-    const std::unique_ptr<cups_dest_t, DestDeleter> dest(
-        cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
+    const Connection http = connectToServer();
+    if (!http) {
+        return serverSilentMessage();
+    }
+    const std::unique_ptr<cups_dest_t, DestDeleter> dest(cupsGetNamedDest(http.get(), nullptr, nullptr));
     if (!dest) {
-        if (cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
-            return QStringLiteral("Il servizio di stampa non risponde (%1).\n"
-                                  "Il disegno non è stato modificato.")
-                .arg(cupsError());
-        }
-        return noPrinterMessage();
+        return serverLost(http.get()) ? serverSilentMessage() : noPrinterMessage();
     }
     const QString name = QString::fromLocal8Bit(dest->name);
     const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
@@ -89,35 +279,59 @@ std::optional<QString> printThroughCups(QWidget& window, const QString& jobTitle
                               "Riattivarla e riprovare: il disegno non è stato modificato.")
             .arg(name);
     }
+    const std::unique_ptr<cups_dinfo_t, DestInfoDeleter> info(cupsCopyDestInfo(http.get(), dest.get()));
+    if (!info) {
+        return serverLost(http.get()) ? serverSilentMessage() : pageNotPreparedMessage();
+    }
+    const auto paper = jobPaper(http.get(), dest.get(), info.get());
+    if (!paper) {
+        return serverLost(http.get()) ? serverSilentMessage() : pageNotPreparedMessage();
+    }
 
     QTemporaryDir folder;
     if (!folder.isValid()) {
-        return QStringLiteral("Impossibile preparare la pagina da stampare: %1.").arg(folder.errorString());
+        return pageNotPreparedMessage();
     }
     const QString pdf = folder.filePath(QStringLiteral("lumivar.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    printer.setDocName(jobTitle);
-    if (const auto layout = defaultPageLayout(dest.get())) {
-        printer.setPageLayout(*layout);
-    }
-    if (!renderPage(printer, window)) {
-        return QStringLiteral("Impossibile preparare la pagina da stampare.");
+    {
+        QPdfWriter writer(pdf);
+        writer.setTitle(jobTitle);
+        writer.setPageLayout(pageLayout(*paper));
+        if (!drawPage(writer, window, windowSize)) {
+            return pageNotPreparedMessage();
+        }
     }
     // The destination's options, the user's own defaults for it included,
-    // go with the job as lp(1) sends them.
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, pdf.toLocal8Bit().constData(),
-                                   jobTitle.toUtf8().constData(), dest->num_options, dest->options);
-    if (job == 0) {
-        return QStringLiteral("La stampante \"%1\" ha rifiutato la stampa: %2.\n"
-                              "Il disegno non è stato modificato.")
-            .arg(name, cupsError());
+    // go with the job as lp(1) sends them; the paper is named once, as the
+    // one the page was laid out on, so that the two cannot differ.
+    Options options;
+    for (int i = 0; i < dest->num_options; ++i) {
+        options.set(dest->options[i].name, dest->options[i].value);
     }
-    return std::nullopt;
+    options.remove("PageSize");
+    options.remove("media");
+    if (paper->media[0] != '\0') {
+        options.set("media", paper->media);
+    }
+    return submitJob(http.get(), *dest, options, pdf, jobTitle);
 }
 
 #endif
+
+// Runs the work on a thread of its own while the windows go on being
+// painted; the user's input waits until it is done, as for any command.
+template <typename Work> auto withoutFreezing(Work work)
+{
+    decltype(work()) result;
+    QEventLoop loop;
+    std::thread worker([&] {
+        result = work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    return result;
+}
 
 } // namespace
 
@@ -142,7 +356,7 @@ void styleTree(QWidget& window, QStyle* style)
 
 } // namespace
 
-bool renderPage(QPrinter& printer, QWidget& window)
+QPicture recordWindow(QWidget& window)
 {
     // Rendered straight onto a printer, a widget is rasterised at the
     // screen's resolution; recorded as a picture it stays lines and text.
@@ -164,26 +378,38 @@ bool renderPage(QPrinter& printer, QWidget& window)
     if (solid) {
         styleTree(window, nullptr);
     }
+    return picture;
+}
+
+bool drawPage(QPagedPaintDevice& device, const QPicture& window, QSize windowSize)
+{
     QPainter painter;
-    if (!painter.begin(&printer)) {
+    if (!painter.begin(&device)) {
         return false;
     }
-    painter.setViewport(fittedOnPage(window.size(), painter.viewport()));
-    painter.setWindow(window.rect());
+    painter.setViewport(fittedOnPage(windowSize, painter.viewport()));
+    painter.setWindow(QRect(QPoint(0, 0), windowSize));
     // A picture plays back scaled from its own resolution to the device's;
     // the window above already maps it onto the page.
-    painter.scale(qreal(picture.logicalDpiX()) / printer.logicalDpiX(),
-                  qreal(picture.logicalDpiY()) / printer.logicalDpiY());
+    painter.scale(qreal(window.logicalDpiX()) / device.logicalDpiX(),
+                  qreal(window.logicalDpiY()) / device.logicalDpiY());
     // A lossy image format would fringe the curve points.
     painter.setRenderHint(QPainter::LosslessImageRendering);
-    painter.drawPicture(0, 0, picture);
+    painter.drawPicture(0, 0, window);
     return painter.end();
+}
+
+bool renderPage(QPagedPaintDevice& device, QWidget& window)
+{
+    return drawPage(device, recordWindow(window), window.size());
 }
 
 std::optional<QString> printWindow(QWidget& window, const QString& jobTitle)
 {
 #if LUMIVAR_HAVE_CUPS
-    return printThroughCups(window, jobTitle);
+    const QPicture picture = recordWindow(window);
+    const QSize size = window.size();
+    return withoutFreezing([&] { return printThroughCups(picture, size, jobTitle); });
 #else
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {

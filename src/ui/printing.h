@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QPicture>
 #include <QRect>
 #include <QString>
 
 #include <optional>
 
-class QPrinter;
+class QPagedPaintDevice;
 class QWidget;
 
 namespace lumivar {
@@ -14,13 +15,21 @@ namespace lumivar {
 // ratio kept, centred.
 [[nodiscard]] QRect fittedOnPage(QSize window, const QRect& page);
 
-// Draws the window on the printer's first page, fitted. Its controls are
-// drawn by themselves at the printer's resolution, so their texts stay
-// text. False when the printer could not be opened for drawing.
-bool renderPage(QPrinter& printer, QWidget& window);
+// The window as a picture of lines and text: its controls draw themselves
+// into it, so that a printer draws them again at its own resolution.
+[[nodiscard]] QPicture recordWindow(QWidget& window);
 
-// Sends the window to the default printer on one page. Returns an Italian
-// account of what went wrong, or nothing once the printer has accepted the job.
+// Draws a recorded window of this size on the device's first page, fitted
+// into its printable area. False when the device could not be opened.
+bool drawPage(QPagedPaintDevice& device, const QPicture& window, QSize windowSize);
+
+// Records the window and draws it on the page.
+bool renderPage(QPagedPaintDevice& device, QWidget& window);
+
+// Sends the window to the default printer on one page, on the paper the
+// printer will print it on. Returns an Italian account of what went wrong,
+// or nothing once the printer has accepted the job. The windows keep being
+// painted while the print server is asked; user input waits.
 [[nodiscard]] std::optional<QString> printWindow(QWidget& window, const QString& jobTitle);
 
 } // namespace lumivar

@@ -1,9 +1,9 @@
-// "Stampa" against a real print server: a private CUPS with a cups-pdf
-// printer, whose PDF output is rendered and looked at.
+// "Stampa" against a real print server: a private CUPS whose printers write
+// each job into a folder of the test's own, where it is rendered and looked at.
 #include "x_session.h"
 
-#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,13 +16,32 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Lumivar 1.0");
-const QString kPrinter = QStringLiteral("lumivar-pdf");
+const QString kPpd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
+constexpr int kPageDpi = 100;
+constexpr double kPointsPerInch = 72.0;
+const QSize kDesignedClient(760, 736);
 
 // Rendering blends the one-pixel curve with the white around it: reddish is enough.
 bool isRed(QRgb pixel)
 {
     return qRed(pixel) - std::max(qGreen(pixel), qBlue(pixel)) > 60;
+}
+
+// Where the page is not white: the printed window, whose background is grey.
+QRect inkedArea(const QImage& page, int* redPixels)
+{
+    QRect area;
+    *redPixels = 0;
+    for (int row = 0; row < page.height(); ++row) {
+        const auto* line = reinterpret_cast<const QRgb*>(page.constScanLine(row));
+        for (int column = 0; column < page.width(); ++column) {
+            if (std::min({qRed(line[column]), qGreen(line[column]), qBlue(line[column])}) < 245) {
+                area |= QRect(column, row, 1, 1);
+            }
+            *redPixels += isRed(line[column]) ? 1 : 0;
+        }
+    }
+    return area;
 }
 
 } // namespace
@@ -35,34 +54,33 @@ private slots:
     void cleanupTestCase();
 
     void noPrinterIsReported();
-    void printsTheWindowWithItsCurve();
-    void rejectingPrinterIsReported();
-    void stoppedPrinterIsReported();
-    void serverGoneIsReported();
+    void windowIsWholeOnThePrintersPaper_data();
+    void windowIsWholeOnThePrintersPaper();
+    void refusalsAreReported();
+    void serverFailuresAreReported_data();
+    void serverFailuresAreReported();
 
 private:
     bool printServer(const QString& command);
     bool admin(const QString& program, const QStringList& arguments);
-    // What came of a click on "Stampa": a message box, which was closed, or
-    // a printout, rendered; neither when nothing came by the deadline.
+    void addPrinter(const QString& name, const QString& ppd, const QStringList& options);
+    // What came of a click on "Stampa": the text of a message box, which was
+    // closed, or a printout, rendered; neither when nothing came by the deadline.
     struct PrintResult {
-        bool message = false;
+        QString message;
         QImage page;
         QString paper; // as pdfinfo names its size
         QString fonts; // as pdffonts lists them
     };
     PrintResult print();
-    // A complete PDF that the printer wrote since the start, if there is one.
-    [[nodiscard]] QString finishedPrintout() const;
-    QImage render(const QString& pdf);
-    void drawCurve();
+    [[nodiscard]] QString finishedJob() const;
+    [[nodiscard]] QString queuedJobs() const;
+    void resizeWindow(QSize client);
 
     QTemporaryDir m_folder;
     QString m_serverDir;
     std::unique_ptr<XSession> m_session;
     std::unique_ptr<Lumivar> m_program;
-    QDir m_output;
-    QDateTime m_started;
 };
 
 bool TestEndToEndPrint::printServer(const QString& command)
@@ -77,10 +95,26 @@ bool TestEndToEndPrint::admin(const QString& program, const QStringList& argumen
     return m_session->run(program, arguments).has_value();
 }
 
+void TestEndToEndPrint::addPrinter(const QString& name, const QString& ppd, const QStringList& options)
+{
+    QStringList arguments{QStringLiteral("-p"),
+                          name,
+                          QStringLiteral("-E"),
+                          QStringLiteral("-v"),
+                          QStringLiteral("lumivar-test:/"),
+                          QStringLiteral("-P"),
+                          ppd};
+    for (const QString& option : options) {
+        arguments << QStringLiteral("-o") << option;
+    }
+    QVERIFY(admin(QStringLiteral("lpadmin"), arguments));
+    QVERIFY(admin(QStringLiteral("lpadmin"), {QStringLiteral("-d"), name}));
+}
+
 void TestEndToEndPrint::initTestCase()
 {
     if (geteuid() != 0) {
-        QSKIP("The private print server needs root to run cups-pdf; ./test.sh runs as root.");
+        QSKIP("The private print server runs its backend as root; ./test.sh runs as root.");
     }
     QVERIFY(m_folder.isValid());
     // The filters run as lp and must be able to walk down to the spool.
@@ -92,74 +126,12 @@ void TestEndToEndPrint::initTestCase()
     m_session = std::make_unique<XSession>();
     QVERIFY(m_session->isReady());
     m_session->setEnvironment(QStringLiteral("CUPS_SERVER"), m_serverDir + QStringLiteral("/cups.sock"));
+    // The user's own printer options live here, not in the machine's home.
+    QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("home/.cups")));
+    m_session->setEnvironment(QStringLiteral("HOME"), m_folder.filePath(QStringLiteral("home")));
     m_program = std::make_unique<Lumivar>(*m_session);
     QVERIFY(m_program->mainWindow().has_value());
 
-    m_output = QDir(QDir::homePath() + QStringLiteral("/PDF"));
-    m_started = QDateTime::currentDateTime().addSecs(-1);
-}
-
-void TestEndToEndPrint::cleanupTestCase()
-{
-    m_program.reset();
-    m_session.reset();
-    if (!m_serverDir.isEmpty()) {
-        printServer(QStringLiteral("stop"));
-    }
-}
-
-QString TestEndToEndPrint::finishedPrintout() const
-{
-    // cups-pdf names files after the job, and job numbers start again with
-    // a new server: what is new is what was written since the start. It
-    // writes a file in steps; the trailer comes last.
-    for (const QFileInfo& file : m_output.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files)) {
-        QFile pdf(file.filePath());
-        if (file.lastModified() >= m_started && file.size() > 16 && pdf.open(QIODevice::ReadOnly)
-            && pdf.seek(file.size() - 16) && pdf.readAll().contains("%%EOF")) {
-            return file.filePath();
-        }
-    }
-    return {};
-}
-
-QImage TestEndToEndPrint::render(const QString& pdf)
-{
-    const QString png = m_folder.filePath(QStringLiteral("page"));
-    QProcess render;
-    render.start(QStringLiteral("pdftoppm"),
-                 {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"),
-                  QStringLiteral("-singlefile"), pdf, png});
-    render.waitForFinished(30000);
-    QFile::remove(pdf);
-    return QImage(png + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
-}
-
-TestEndToEndPrint::PrintResult TestEndToEndPrint::print()
-{
-    m_program->clickControl("Command3");
-    QString pdf;
-    waitUntil([&] {
-        pdf = finishedPrintout();
-        return !pdf.isEmpty() || m_session->windows(kTitle).size() == 2;
-    });
-    PrintResult result;
-    if (!pdf.isEmpty()) {
-        const auto info = m_session->run(QStringLiteral("pdfinfo"), {pdf});
-        result.fonts = m_session->run(QStringLiteral("pdffonts"), {pdf}).value_or(QString());
-        result.paper =
-            info
-                ? info->section(QStringLiteral("Page size:"), 1).section(QLatin1Char('\n'), 0, 0).simplified()
-                : QString();
-        result.page = render(pdf);
-    } else {
-        result.message = m_program->dismissMessage();
-    }
-    return result;
-}
-
-void TestEndToEndPrint::drawCurve()
-{
     m_program->clickControl("Command2");
     m_program->clickControl("Check1");
     m_program->typeInto(2, QStringLiteral("1"));
@@ -171,81 +143,241 @@ void TestEndToEndPrint::drawCurve()
     });
 }
 
+void TestEndToEndPrint::cleanupTestCase()
+{
+    m_program.reset();
+    m_session.reset();
+    if (!m_serverDir.isEmpty()) {
+        printServer(QStringLiteral("stop"));
+    }
+}
+
+QString TestEndToEndPrint::finishedJob() const
+{
+    const QFileInfoList jobs =
+        QDir(m_serverDir + QStringLiteral("/output")).entryInfoList({QStringLiteral("job-*")}, QDir::Files);
+    return jobs.isEmpty() ? QString() : jobs.first().filePath();
+}
+
+QString TestEndToEndPrint::queuedJobs() const
+{
+    return m_session->run(QStringLiteral("lpstat"), {QStringLiteral("-o")}).value_or(QStringLiteral("?"));
+}
+
+TestEndToEndPrint::PrintResult TestEndToEndPrint::print()
+{
+    m_program->clickControl("Command3");
+    QString job;
+    waitUntil([&] {
+        job = finishedJob();
+        return !job.isEmpty() || m_session->windows(QStringLiteral("Lumivar 1.0")).size() == 2;
+    });
+    PrintResult result;
+    if (job.isEmpty()) {
+        result.message = m_program->dismissMessage().value_or(QString());
+        return result;
+    }
+    // The printer's PostScript, made a PDF as a PDF printer would.
+    const QString pdf = m_folder.filePath(QStringLiteral("page.pdf"));
+    QFile::remove(pdf);
+    m_session->run(QStringLiteral("ps2pdf"), {job, pdf}, kDeadlineMs);
+    QFile::remove(job);
+    const auto info = m_session->run(QStringLiteral("pdfinfo"), {pdf});
+    result.paper =
+        info ? info->section(QStringLiteral("Page size:"), 1).section(QLatin1Char('\n'), 0, 0).simplified()
+             : QString();
+    result.fonts = m_session->run(QStringLiteral("pdffonts"), {pdf}).value_or(QString());
+    const QString png = m_folder.filePath(QStringLiteral("page"));
+    m_session->run(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-r"), QString::number(kPageDpi), QStringLiteral("-png"),
+                    QStringLiteral("-singlefile"), pdf, png},
+                   kDeadlineMs);
+    result.page = QImage(png + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    return result;
+}
+
+void TestEndToEndPrint::resizeWindow(QSize client)
+{
+    const QString window = m_program->mainWindowId();
+    QVERIFY(admin(QStringLiteral("xdotool"),
+                  {QStringLiteral("windowsize"), window, QString::number(client.width()),
+                   QString::number(client.height())}));
+    QVERIFY2(waitUntil([&] {
+                 const auto area = m_session->geometry(window);
+                 return area && area->size() == client;
+             }),
+             "the window at its new size");
+}
+
 void TestEndToEndPrint::noPrinterIsReported()
 {
-    QVERIFY(print().message);
+    const QString message = print().message;
+    QVERIFY2(message.startsWith(QStringLiteral("Nessuna stampante predefinita disponibile.")),
+             qPrintable(message));
     QVERIFY(m_program->isRunning());
 }
 
-void TestEndToEndPrint::printsTheWindowWithItsCurve()
+void TestEndToEndPrint::windowIsWholeOnThePrintersPaper_data()
 {
-    const QString ppd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
-    QVERIFY(admin(QStringLiteral("lpadmin"),
-                  {QStringLiteral("-p"), kPrinter, QStringLiteral("-E"), QStringLiteral("-v"),
-                   QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), ppd}));
-    QVERIFY(admin(QStringLiteral("lpadmin"), {QStringLiteral("-d"), kPrinter}));
-    // Not the A4 of Qt's own default: the page is the printer's.
-    QVERIFY(admin(QStringLiteral("lpadmin"),
-                  {QStringLiteral("-p"), kPrinter, QStringLiteral("-o"), QStringLiteral("PageSize=Letter")}));
+    QTest::addColumn<QStringList>("queueOptions");
+    QTest::addColumn<QString>("userOptions"); // the user's lpoptions line for the queue
+    QTest::addColumn<bool>("margins");        // half an inch all round, in the queue's description
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<QSizeF>("paperPoints");
 
-    drawCurve();
-    const PrintResult printed = print();
-    QVERIFY2(!printed.message, "no message box");
-    const QImage& page = printed.page;
-    QVERIFY2(!page.isNull(), "a PDF must arrive from the printer");
-    QCOMPARE(printed.paper, QStringLiteral("612 x 792 pts (letter)"));
-    // Captions and labels arrive as text, in fonts, not as a picture of it;
-    // the server's conversion keeps the glyphs though not what they spell.
-    QVERIFY2(printed.fonts.count(QLatin1Char('\n')) > 2, qPrintable(printed.fonts));
-    int red = 0;
-    QRect redArea;
-    for (int row = 0; row < page.height(); ++row) {
-        for (int column = 0; column < page.width(); ++column) {
-            if (isRed(page.pixel(column, row))) {
-                ++red;
-                redArea |= QRect(column, row, 1, 1);
-            }
-        }
+    const QSizeF a4(595, 842);
+    const QSize designed = kDesignedClient;
+    QTest::newRow("stock A4 queue") << QStringList() << QString() << false << designed
+                                    << QStringLiteral("595 x 842 pts (A4)") << a4;
+    QTest::newRow("Letter") << QStringList{QStringLiteral("PageSize=Letter")} << QString() << false
+                            << designed << QStringLiteral("612 x 792 pts (letter)") << QSizeF(612, 792);
+    QTest::newRow("A5") << QStringList{QStringLiteral("PageSize=A5")} << QString() << false << designed
+                        << QStringLiteral("421 x 595 pts (A5)") << QSizeF(421, 595);
+    QTest::newRow("A4 with margins") << QStringList() << QString() << true << designed
+                                     << QStringLiteral("595 x 842 pts (A4)") << a4;
+    QTest::newRow("user's A4 on a Letter queue")
+        << QStringList{QStringLiteral("PageSize=Letter")} << QStringLiteral("PageSize=A4") << false
+        << designed << QStringLiteral("595 x 842 pts (A4)") << a4;
+    QTest::newRow("window shrunk") << QStringList() << QString() << false << QSize(700, 690)
+                                   << QStringLiteral("595 x 842 pts (A4)") << a4;
+    QTest::newRow("window maximised") << QStringList() << QString() << false << QSize(1200, 900)
+                                      << QStringLiteral("595 x 842 pts (A4)") << a4;
+}
+
+void TestEndToEndPrint::windowIsWholeOnThePrintersPaper()
+{
+    QFETCH(QStringList, queueOptions);
+    QFETCH(QString, userOptions);
+    QFETCH(bool, margins);
+    QFETCH(QSize, window);
+    QFETCH(QString, paper);
+    QFETCH(QSizeF, paperPoints);
+
+    const QString queue = QStringLiteral("lumivar-%1")
+                              .arg(QTest::currentDataTag())
+                              .replace(QLatin1Char(' '), QLatin1Char('-'))
+                              .remove(QLatin1Char('\''));
+    QString ppd = kPpd;
+    constexpr double kMarginPoints = 36;
+    if (margins) {
+        QFile stock(kPpd);
+        QVERIFY(stock.open(QIODevice::ReadOnly));
+        QString text = QString::fromLatin1(stock.readAll());
+        text.replace(QStringLiteral("*ImageableArea A4/A4: \"0 0 595 842\""),
+                     QStringLiteral("*ImageableArea A4/A4: \"36 36 559 806\""));
+        ppd = m_folder.filePath(QStringLiteral("margins.ppd"));
+        QFile out(ppd);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(text.toLatin1());
     }
-    QVERIFY(red > 200);
-    // The curve spans most of the plane's width, centred on the page.
-    // Laid out on the printer's Letter page, which has no margins, the window
-    // fills its width; the curve covers 18 of the plane's 19 units of it.
-    // Laid out on A4 and then fitted to Letter, it would come out smaller.
-    const double expected = page.width() * (741.0 / 760.0) * (18.0 / 19.0);
-    QVERIFY2(std::abs(redArea.width() - expected) < page.width() / 100.0,
-             qPrintable(QStringLiteral("curve %1 px wide, expected %2").arg(redArea.width()).arg(expected)));
-    QVERIFY(std::abs(redArea.center().x() - page.width() / 2) < page.width() / 8);
+    addPrinter(queue, ppd, queueOptions);
+    QFile lpoptions(m_folder.filePath(QStringLiteral("home/.cups/lpoptions")));
+    QVERIFY(lpoptions.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    if (!userOptions.isEmpty()) {
+        lpoptions.write(QStringLiteral("Dest %1 %2\n").arg(queue, userOptions).toUtf8());
+    }
+    lpoptions.close();
+    if (window != kDesignedClient) {
+        resizeWindow(window);
+    }
+    const PrintResult printed = print();
+    if (window != kDesignedClient) {
+        resizeWindow(kDesignedClient);
+    }
+
+    QVERIFY2(printed.message.isEmpty(), qPrintable(printed.message));
+    const QImage& page = printed.page;
+    QVERIFY2(!page.isNull(), "a job must arrive from the printer");
+    QCOMPARE(printed.paper, paper);
+    // Captions and labels arrive as text, in fonts, not as a picture of it.
+    QVERIFY2(printed.fonts.count(QLatin1Char('\n')) > 2, qPrintable(printed.fonts));
+
+    // The designed client area, whole, in its proportions, centred in the
+    // printable area; nothing outside it.
+    const double pixelsPerPoint = kPageDpi / kPointsPerInch;
+    const double margin = margins ? kMarginPoints * pixelsPerPoint : 0;
+    const QSizeF printable = paperPoints * pixelsPerPoint - QSizeF(2 * margin, 2 * margin);
+    const QSizeF expected = QSizeF(kDesignedClient).scaled(printable, Qt::KeepAspectRatio);
+    int red = 0;
+    const QRect inked = inkedArea(page, &red);
+    const double tolerance = 0.01 * page.width();
+    const QString seen =
+        QStringLiteral("printed %1 x %2 at (%3, %4) on a %5 x %6 page; expected %7 x %8, centred")
+            .arg(inked.width())
+            .arg(inked.height())
+            .arg(inked.x())
+            .arg(inked.y())
+            .arg(page.width())
+            .arg(page.height())
+            .arg(expected.width())
+            .arg(expected.height());
+    qInfo("%s: %s, ratio %.4f", QTest::currentDataTag(), qPrintable(seen),
+          double(inked.width()) / inked.height());
+    QVERIFY2(std::abs(inked.width() - expected.width()) < tolerance, qPrintable(seen));
+    QVERIFY2(std::abs(inked.height() - expected.height()) < tolerance, qPrintable(seen));
+    QVERIFY2(std::abs(inked.center().x() - page.width() / 2.0) < tolerance, qPrintable(seen));
+    QVERIFY2(std::abs(inked.center().y() - page.height() / 2.0) < tolerance, qPrintable(seen));
+    QVERIFY2(red > 200, "the curve is on the page");
 }
 
-void TestEndToEndPrint::rejectingPrinterIsReported()
+void TestEndToEndPrint::refusalsAreReported()
 {
-    QVERIFY(admin(QStringLiteral("cupsreject"), {kPrinter}));
-    QVERIFY(print().message);
-    QVERIFY(m_program->isRunning());
-    QVERIFY(admin(QStringLiteral("cupsaccept"), {kPrinter}));
-    QVERIFY(!print().page.isNull());
+    const QString printer = QStringLiteral("lumivar-refusing");
+    addPrinter(printer, kPpd, {});
+    const struct {
+        const char* refuse;
+        const char* accept;
+        QString message;
+    } cases[] = {
+        {"cupsreject", "cupsaccept",
+         QStringLiteral("La stampante \"%1\" non accetta lavori di stampa.").arg(printer)},
+        {"cupsdisable", "cupsenable", QStringLiteral("La stampante \"%1\" è ferma.").arg(printer)},
+    };
+    for (const auto& refusal : cases) {
+        QVERIFY(admin(QLatin1String(refusal.refuse), {printer}));
+        const QString message = print().message;
+        QVERIFY2(message.startsWith(refusal.message), qPrintable(message));
+        QVERIFY(m_program->isRunning());
+        QVERIFY(admin(QLatin1String(refusal.accept), {printer}));
+        QVERIFY(!print().page.isNull());
+    }
 }
 
-void TestEndToEndPrint::stoppedPrinterIsReported()
+void TestEndToEndPrint::serverFailuresAreReported_data()
 {
-    QVERIFY(admin(QStringLiteral("cupsdisable"), {kPrinter}));
-    QVERIFY(print().message);
-    QVERIFY(admin(QStringLiteral("cupsenable"), {kPrinter}));
-    QVERIFY(!print().page.isNull());
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("down") << QStringLiteral("stop");
+    QTest::newRow("hung") << QStringLiteral("hang");
+    QTest::newRow("lost mid-job") << QStringLiteral("lose");
 }
 
-void TestEndToEndPrint::serverGoneIsReported()
+void TestEndToEndPrint::serverFailuresAreReported()
 {
+    QFETCH(QString, failure);
     QVERIFY(m_program->waitUntilIdle());
     const QImage plane = m_program->planeInterior();
-    QVERIFY(printServer(QStringLiteral("stop")));
-    QVERIFY(print().message);
+    // Lost mid-job: the server takes the job's connection, then dies.
+    QVERIFY(printServer(failure == QLatin1String("lose") ? QStringLiteral("hang") : failure));
+    QElapsedTimer clock;
+    clock.start();
+    m_program->clickControl("Command3");
+    if (failure == QLatin1String("lose")) {
+        QVERIFY(m_program->waitUntilIdle());
+        QVERIFY(printServer(failure));
+    }
+    const auto message = m_program->dismissMessage();
+    qInfo("%s: message after %lld ms", QTest::currentDataTag(), clock.elapsed());
+    QVERIFY2(message, "a message box");
+    QVERIFY2(message->startsWith(QStringLiteral("Il servizio di stampa non risponde.")),
+             qPrintable(*message));
     QVERIFY(m_program->isRunning());
     QVERIFY(m_program->waitUntilIdle());
     QCOMPARE(m_program->planeInterior(), plane);
 
+    QVERIFY(printServer(QStringLiteral("stop")));
     QVERIFY(printServer(QStringLiteral("start")));
+    QCOMPARE(queuedJobs(), QString());
     QVERIFY(!print().page.isNull());
 }
 

@@ -216,20 +216,22 @@ Lumivar::~Lumivar()
 
 QString Lumivar::mainWindowId() const
 {
+    if (!m_mainWindow.isEmpty()) {
+        return m_mainWindow;
+    }
     const QString title = QString::fromUtf8(lumivar::kProgramTitle.data());
-    QString found;
-    // Message boxes carry the same title; the main window has its own size.
+    // Message boxes carry the same title; the main window opens at its own size.
     waitUntil([&] {
         for (const QString& window : m_session.windows(title)) {
             const auto rect = m_session.geometry(window);
             if (rect && rect->size() == lumivar::toPixels(lumivar::kForm1ClientTwips).size()) {
-                found = window;
+                m_mainWindow = window;
                 return true;
             }
         }
         return false;
     });
-    return found;
+    return m_mainWindow;
 }
 
 std::optional<QRect> Lumivar::mainWindow() const
@@ -309,7 +311,7 @@ Lumivar::PlaneSeen Lumivar::awaitPlane(const PlaneCheck& check) const
     return seen;
 }
 
-bool Lumivar::dismissMessage() const
+std::optional<QString> Lumivar::dismissMessage() const
 {
     const QString title = QString::fromUtf8(lumivar::kProgramTitle.data());
     const QString main = mainWindowId();
@@ -321,8 +323,22 @@ bool Lumivar::dismissMessage() const
     });
     // Enter goes to whichever window has the focus: wait until it is the box.
     if (!shown || !m_session.waitForActive(box)) {
-        return false;
+        return std::nullopt;
     }
+    // The clipboard is emptied first, so that what it holds next is this box's.
+    const QStringList clipboard{QStringLiteral("-selection"), QStringLiteral("clipboard")};
+    m_session.run(QStringLiteral("xclip"),
+                  clipboard + QStringList{QStringLiteral("-i"), QStringLiteral("/dev/null")});
+    m_session.key(QStringLiteral("ctrl+c"));
+    QString message;
+    waitUntil([&] {
+        message = m_session.run(QStringLiteral("xclip"), clipboard + QStringList{QStringLiteral("-o")})
+                      .value_or(QString());
+        return !message.isEmpty();
+    });
     m_session.key(QStringLiteral("Return"));
-    return m_session.waitForWindows(title, 1);
+    if (!m_session.waitForWindows(title, 1)) {
+        return std::nullopt;
+    }
+    return message;
 }

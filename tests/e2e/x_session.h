@@ -132,13 +132,15 @@ public:
     // Waits until the program is idle and its plane passes the check.
     [[nodiscard]] PlaneSeen awaitPlane(const PlaneCheck& check) const;
 
-    // Waits for a message box with the program's title, closes it with Enter
-    // and waits until it has gone. False when no message box came.
-    bool dismissMessage() const;
+    // Waits for a message box with the program's title, copies its text with
+    // Ctrl+C, closes it with Enter and waits until it has gone. Nothing when
+    // no message box came.
+    std::optional<QString> dismissMessage() const;
     // The X id of the main window.
     [[nodiscard]] QString mainWindowId() const;
 
 private:
     const XSession& m_session;
     QProcess m_process;
+    mutable QString m_mainWindow; // once found, whatever its size
 };
