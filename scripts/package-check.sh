@@ -8,6 +8,13 @@ cd "$(dirname "$0")/.."
 desktop=resources/it.lumivar.Lumivar.desktop
 desktop-file-validate "$desktop"
 appstreamcli validate --no-net resources/it.lumivar.Lumivar.metainfo.xml
+# Offline, the validators cannot tell an address that never resolves: no
+# reserved or local name may stand in one.
+if grep -hoE '[a-z]+://[^"<> ]+' resources/*.xml resources/*.desktop |
+    grep -E '://([^/]*\.)?(example(\.(com|net|org))?|invalid|test|localhost)([:/]|$)'; then
+    echo "addresses that do not exist" >&2
+    exit 1
+fi
 
 (cd build/release && cpack -G DEB >/dev/null 2>&1)
 deb=$(ls build/release/lumivar_*.deb)
@@ -26,7 +33,7 @@ dpkg -x "$deb" "$scratch"
 for file in usr/bin/lumivar usr/share/applications/it.lumivar.Lumivar.desktop \
     usr/share/metainfo/it.lumivar.Lumivar.metainfo.xml \
     usr/share/icons/hicolor/32x32/apps/it.lumivar.Lumivar.png \
-    usr/share/icons/hicolor/scalable/apps/it.lumivar.Lumivar.svg; do
+    usr/share/icons/hicolor/scalable/apps/it.lumivar.Lumivar.svg usr/share/doc/lumivar/copyright; do
     [ -f "$scratch/$file" ] || { echo "missing from the package: $file" >&2; exit 1; }
 done
 

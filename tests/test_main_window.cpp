@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -118,7 +120,7 @@ void TestMainWindow::controlsFollowTheTable()
     QFETCH(ControlEntry, entry);
     auto* control = m_form->findChild<QWidget*>(fromUtf8(entry.name));
     QVERIFY(control != nullptr);
-    QCOMPARE(control->parentWidget(), m_form.data());
+    QCOMPARE(control->parentWidget(), &m_form->client());
     QCOMPARE(control->geometry(), toPixels(entry.geometry));
     QCOMPARE(control->font().family(), fromUtf8(entry.font.family));
     QCOMPARE(control->font().pointSizeF(), entry.font.pointSize);
@@ -171,6 +173,18 @@ void TestMainWindow::windowProperties()
     m_form->resize(1000, 900);
     QCOMPARE(m_form->findChild<QWidget*>(QStringLiteral("Command5"))->geometry(), QRect(8, 680, 161, 20));
     QCOMPARE(m_form->plane().outerWidthTwips(), 11175.0F);
+
+    // Smaller than its design, the window scrolls over it; at its size again,
+    // the scroll bars go.
+    auto* scroller = m_form->findChild<QScrollArea*>();
+    for (const auto& [size, scrolls] :
+         {std::pair{QSize(700, 500), true}, std::pair{QSize(760, 736), false}}) {
+        m_form->resize(size);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(scroller->horizontalScrollBar()->isVisible(), scrolls);
+        QCOMPARE(scroller->verticalScrollBar()->isVisible(), scrolls);
+        QCOMPARE(m_form->findChild<QWidget*>(QStringLiteral("Command5"))->geometry(), QRect(8, 680, 161, 20));
+    }
 }
 
 void TestMainWindow::iconIsATwoPixelWave()
@@ -207,7 +221,7 @@ void TestMainWindow::iconIsATwoPixelWave()
 void TestMainWindow::tabOrderAndInitialFocus()
 {
     m_form->show();
-    QApplication::setActiveWindow(m_form);
+    m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
     QCOMPARE(QApplication::focusWidget(), &m_form->plane());
 

@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
@@ -14,6 +16,13 @@ int main(int argc, char* argv[])
     // on a Wayland session, and Wayland only where no X server answers. The
     // user's own choice stands.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        // Without either, Qt would abort with a message of its own.
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+            std::fputs("Lumivar ha bisogno di una sessione grafica: nessuno schermo raggiungibile "
+                       "(DISPLAY e WAYLAND_DISPLAY non sono impostate).\n",
+                       stderr);
+            return 1;
+        }
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     }
 #endif

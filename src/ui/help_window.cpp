@@ -2,7 +2,9 @@
 
 #include "fonts.h"
 #include "icon.h"
+#include "window_hints.h"
 
+#include <QEvent>
 #include <QLabel>
 
 namespace lumivar {
@@ -51,6 +53,17 @@ Dialog::Dialog(QWidget* parent)
     label->setFont(programFont(kSansSerif12));
     label->setGeometry(toPixels(kDialogLabelTwips));
     label->setAccessibleName(QStringLiteral("Testo di aiuto"));
+}
+
+void Dialog::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Some window managers let a window be minimised whatever it asks; a
+    // minimised help window is listed in the task bar, or nothing would
+    // bring it back.
+    if (event->type() == QEvent::WindowStateChange && isVisible()) {
+        keepOutOfTaskbar(*this, !isMinimized());
+    }
 }
 
 } // namespace lumivar

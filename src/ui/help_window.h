@@ -20,6 +20,9 @@ class Dialog final : public QWidget {
 
 public:
     explicit Dialog(QWidget* parent = nullptr);
+
+protected:
+    void changeEvent(QEvent* event) override;
 };
 
 } // namespace lumivar

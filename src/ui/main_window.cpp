@@ -7,11 +7,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QVBoxLayout>
 
 #include <limits>
 #include <utility>
@@ -101,7 +105,13 @@ QString faultName(PlotFault fault)
 
 void showMessageBox(QWidget* parent, const QString& message)
 {
-    QMessageBox::warning(parent, fromUtf8(kProgramTitle), message);
+    QMessageBox box(QMessageBox::Warning, fromUtf8(kProgramTitle), message, QMessageBox::Ok, parent);
+    // Ctrl+C copies the message, as the desktop the program was designed for
+    // does, to paste it into a request for help.
+    const auto* copy = new QShortcut(QKeySequence::Copy, &box);
+    QObject::connect(copy, &QShortcut::activated, &box,
+                     [message] { QGuiApplication::clipboard()->setText(message); });
+    box.exec();
 }
 
 } // namespace
@@ -122,17 +132,27 @@ Form1::Form1(QWidget* parent)
     setWindowTitle(fromUtf8(kProgramTitle));
     setWindowIcon(programIcon());
     setFont(programFont(kSansSerif12));
-    resize(toPixels(kForm1ClientTwips).size());
-    createControls();
+    createClient();
+    resize(m_client->size());
     connectCommands();
     load();
 }
 
-void Form1::createControls()
+void Form1::createClient()
 {
+    // Nothing is laid out again on resize: a window smaller than its design,
+    // on a short or scaled screen, scrolls over it instead.
+    auto* scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroller);
+    m_client = new QWidget;
+    m_client->setFixedSize(toPixels(kForm1ClientTwips).size());
     QWidget* previous = nullptr;
     for (const ControlEntry& entry : kForm1Controls) {
-        QWidget* control = createControl(entry, this);
+        QWidget* control = createControl(entry, m_client);
         if (control->focusPolicy() == Qt::NoFocus) {
             continue;
         }
@@ -141,6 +161,7 @@ void Form1::createControls()
         }
         previous = control;
     }
+    scroller->setWidget(m_client);
     m_plane = findChild<PlaneWidget*>(QStringLiteral("PicPianoCart"));
     m_curve = findChild<QCheckBox*>(QStringLiteral("Check1"));
     for (std::size_t i = 0; i < m_parameterBoxes.size(); ++i) {
@@ -199,7 +220,7 @@ void Form1::reset()
 
 void Form1::printWindow()
 {
-    if (const auto problem = m_print(*this)) {
+    if (const auto problem = m_print(*m_client)) {
         report(*problem);
     }
 }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -21,7 +22,7 @@ class QLineEdit;
 
 namespace lumivar {
 
-enum class ControlKind { DrawingBox, CheckBox, PushButton, TextBox, Label };
+enum class ControlKind : std::uint8_t { DrawingBox, CheckBox, PushButton, TextBox, Label };
 
 struct ControlEntry {
     std::string_view name;
@@ -143,8 +144,7 @@ inline constexpr std::array<ControlEntry, 15> kForm1Controls{{
 // name the table does not hold.
 [[nodiscard]] constexpr QRect form1ControlRect(std::string_view name)
 {
-    const auto* found = std::find_if(kForm1Controls.begin(), kForm1Controls.end(),
-                                     [name](const ControlEntry& entry) { return entry.name == name; });
+    const auto* found = std::ranges::find(kForm1Controls, name, &ControlEntry::name);
     return found == kForm1Controls.end() ? QRect() : toPixels(found->geometry);
 }
 
@@ -165,6 +165,9 @@ public:
     void DisegnaAssi();
 
     [[nodiscard]] PlaneWidget& plane() const { return *m_plane; }
+    // The designed client area with every control, whatever the window's
+    // size: what scrolls when the window is smaller, and what is printed.
+    [[nodiscard]] QWidget& client() const { return *m_client; }
     [[nodiscard]] const PlotCursor& cursor() const { return m_cursor; }
 
     // Where the window's messages go; a message box by default.
@@ -184,10 +187,11 @@ private:
     void openHelp();
 
     void report(const QString& message);
-    void createControls();
+    void createClient();
     void connectCommands();
 
     PlotCursor m_cursor;
+    QWidget* m_client = nullptr;
     PlaneWidget* m_plane = nullptr;
     QCheckBox* m_curve = nullptr;
     std::array<QLineEdit*, 4> m_parameterBoxes{};

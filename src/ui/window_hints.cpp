@@ -31,7 +31,7 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
 
 } // namespace
 
-void keepOutOfTaskbar(const QWidget& window)
+void keepOutOfTaskbar(const QWidget& window, bool out)
 {
     // Other platforms, the offscreen one among them, may answer for X11
     // without a connection of their own.
@@ -43,6 +43,7 @@ void keepOutOfTaskbar(const QWidget& window)
     }
     // A mapped window's state is changed by asking the window manager, with
     // a message to the root window.
+    constexpr std::uint32_t kRemove = 0;
     constexpr std::uint32_t kAdd = 1;
     constexpr std::uint32_t kFromApplication = 1;
     xcb_client_message_event_t message{};
@@ -50,7 +51,7 @@ void keepOutOfTaskbar(const QWidget& window)
     message.format = 32;
     message.window = static_cast<xcb_window_t>(window.winId());
     message.type = internAtom(connection, "_NET_WM_STATE");
-    message.data.data32[0] = kAdd;
+    message.data.data32[0] = out ? kAdd : kRemove;
     message.data.data32[1] = internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
     message.data.data32[3] = kFromApplication;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
@@ -62,7 +63,7 @@ void keepOutOfTaskbar(const QWidget& window)
 
 #else
 
-void keepOutOfTaskbar(const QWidget& /*window*/) {}
+void keepOutOfTaskbar(const QWidget& /*window*/, bool /*out*/) {}
 
 #endif
 
