@@ -187,7 +187,7 @@ std::optional<cups_size_t> jobPaper(http_t* http, cups_dest_t* dest, cups_dinfo_
         standing = paperNamed(ippGetString(media, 0, nullptr));
     }
     if (ipp_attribute_t* collection = cupsFindDestDefault(http, dest, info, "media-col");
-        !standing && collection) {
+        !standing && collection != nullptr) {
         ipp_t* media = ippGetCollection(collection, 0);
         ipp_attribute_t* dimensions = ippFindAttribute(media, "media-size", IPP_TAG_BEGIN_COLLECTION);
         ipp_t* sizes = dimensions != nullptr ? ippGetCollection(dimensions, 0) : nullptr;
