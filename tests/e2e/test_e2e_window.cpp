@@ -64,6 +64,7 @@ private slots:
     void typedCurveAppearsWhereTheFormulaPutsIt();
     void helpWindowsOpen();
     void withoutDisplayItSaysSo();
+    void shortScreenScrollsToEveryControl();
     void overflowDoesNotEndTheProgram();
     void thousandQuickClicksStayBounded();
     void twoCurvesOverlay();
@@ -176,6 +177,46 @@ void TestEndToEndWindow::helpWindowsOpen()
     QVERIFY2(waitUntil(inTaskbar), "the minimised help window in the task bar");
     QVERIFY(m_session->run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), windows[0]}));
     QVERIFY2(waitUntil([&] { return !inTaskbar(); }), "the restored help window out of the task bar");
+}
+
+void TestEndToEndWindow::shortScreenScrollsToEveryControl()
+{
+    // A 1280 x 720 screen: the window manager fits the window into it.
+    XSession session(QSize(1280, 720));
+    QVERIFY(session.isReady());
+    Lumivar program(session);
+    const auto client = program.mainWindow();
+    QVERIFY(client);
+    QVERIFY2(client->height() < 736, qPrintable(QStringLiteral("a window %1 high").arg(client->height())));
+    QVERIFY(program.waitUntilIdle());
+
+    // How far the design has scrolled shows where the plane's white ends.
+    const auto planeBottom = [&] {
+        const QImage screen = session.screenshot();
+        const int left = client->x() + lumivar::form1ControlRect("PicPianoCart").left() + 180;
+        int bottom = -1;
+        for (int y = client->top(); y <= client->bottom(); ++y) {
+            for (int x = left; x < left + 10; ++x) {
+                bottom = screen.pixel(x, y) == qRgb(255, 255, 255) ? y : bottom;
+            }
+        }
+        return bottom;
+    };
+    const int before = planeBottom();
+    const QPoint wheel = client->topLeft() + QPoint(300, 300);
+    QVERIFY(session.run(QStringLiteral("xdotool"),
+                        {QStringLiteral("mousemove"), QString::number(wheel.x()), QString::number(wheel.y()),
+                         QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("10"),
+                         QStringLiteral("5")}));
+    QVERIFY(program.waitUntilIdle());
+    const QPoint scrolled(0, before - planeBottom());
+    QVERIFY2(scrolled.y() > 0, "the wheel scrolls the window");
+
+    // The lowest controls are now within reach of the mouse.
+    program.clickClient(lumivar::form1ControlRect("Command5").center() - scrolled);
+    QVERIFY(session.waitForWindows(QStringLiteral("Aiuto"), 1));
+    program.clickClient(lumivar::form1ControlRect("Command4").center() - scrolled);
+    QVERIFY(program.waitForExit(kDeadlineMs));
 }
 
 void TestEndToEndWindow::withoutDisplayItSaysSo()

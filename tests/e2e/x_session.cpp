@@ -27,15 +27,15 @@ qint64 cpuTicks(qint64 pid)
     return fields.size() > 12 ? fields[11].toLongLong() + fields[12].toLongLong() : -1;
 }
 
-XSession::XSession() : m_environment(QProcessEnvironment::systemEnvironment())
+XSession::XSession(QSize screen) : m_environment(QProcessEnvironment::systemEnvironment())
 {
     m_server = std::make_unique<QProcess>();
     m_server->setProcessChannelMode(QProcess::SeparateChannels);
     // -displayfd picks a free display and tells its number.
     m_server->start(QStringLiteral("Xvfb"),
                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                     QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                     QStringLiteral("tcp")});
+                     QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
+                     QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     if (!m_server->waitForStarted(10000)) {
         return;
     }
@@ -220,11 +220,15 @@ QString Lumivar::mainWindowId() const
         return m_mainWindow;
     }
     const QString title = QString::fromUtf8(lumivar::kProgramTitle.data());
-    // Message boxes carry the same title; the main window opens at its own size.
+    // Message boxes carry the same title; the main window comes first, at
+    // its own size unless the screen is too small for it.
     waitUntil([&] {
-        for (const QString& window : m_session.windows(title)) {
+        const QStringList windows = m_session.windows(title);
+        for (const QString& window : windows) {
             const auto rect = m_session.geometry(window);
-            if (rect && rect->size() == lumivar::toPixels(lumivar::kForm1ClientTwips).size()) {
+            if (rect
+                && (windows.size() == 1
+                    || rect->size() == lumivar::toPixels(lumivar::kForm1ClientTwips).size())) {
                 m_mainWindow = window;
                 return true;
             }

@@ -52,7 +52,7 @@ template <typename Done> bool waitUntil(Done&& done, int timeoutMs = kDeadlineMs
 // mouse and the keyboard, through xdotool.
 class XSession {
 public:
-    XSession();
+    explicit XSession(QSize screen = QSize(1280, 1024));
     ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
