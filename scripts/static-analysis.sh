@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # clang-tidy (checks in .clang-tidy) and cppcheck over the program's sources,
-# using the debug build's compile commands. Non-zero on any finding.
+# using the debug build's compile commands. Non-zero on any finding. Newer
+# cppcheck notes where it limits its branch analysis: a note, not a finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,4 +16,5 @@ cppcheck --project=build/debug/compile_commands.json \
     --file-filter="*src/plot/*" --file-filter="*src/ui/*" --file-filter="*src/app/*" \
     --library=qt --std=c++20 --enable=warning,performance,portability,style \
     --inline-suppr --suppress=missingIncludeSystem --suppress=unmatchedSuppression \
+    --suppress=normalCheckLevelMaxBranches \
     --error-exitcode=1 -q
