@@ -199,6 +199,9 @@ TestEndToEndPrint::PrintResult TestEndToEndPrint::print()
 void TestEndToEndPrint::resizeWindow(QSize client)
 {
     const QString window = m_program->mainWindowId();
+    if (const auto area = m_session->geometry(window); area && area->size() == client) {
+        return;
+    }
     QVERIFY(admin(QStringLiteral("xdotool"),
                   {QStringLiteral("windowsize"), window, QString::number(client.width()),
                    QString::number(client.height())}));
@@ -223,26 +226,20 @@ void TestEndToEndPrint::windowIsWholeOnThePrintersPaper_data()
     QTest::addColumn<QString>("userOptions"); // the user's lpoptions line for the queue
     QTest::addColumn<bool>("margins");        // half an inch all round, in the queue's description
     QTest::addColumn<QSize>("window");
-    QTest::addColumn<QString>("paper");
-    QTest::addColumn<QSizeF>("paperPoints");
+    QTest::addColumn<QSize>("paper"); // points
 
-    const QSizeF a4(595, 842);
+    const QSize a4(595, 842);
     const QSize designed = kDesignedClient;
-    QTest::newRow("stock A4 queue") << QStringList() << QString() << false << designed
-                                    << QStringLiteral("595 x 842 pts (A4)") << a4;
-    QTest::newRow("Letter") << QStringList{QStringLiteral("PageSize=Letter")} << QString() << false
-                            << designed << QStringLiteral("612 x 792 pts (letter)") << QSizeF(612, 792);
+    const QStringList letter{QStringLiteral("PageSize=Letter")};
+    QTest::newRow("stock A4 queue") << QStringList() << QString() << false << designed << a4;
+    QTest::newRow("Letter") << letter << QString() << false << designed << QSize(612, 792);
     QTest::newRow("A5") << QStringList{QStringLiteral("PageSize=A5")} << QString() << false << designed
-                        << QStringLiteral("421 x 595 pts (A5)") << QSizeF(421, 595);
-    QTest::newRow("A4 with margins") << QStringList() << QString() << true << designed
-                                     << QStringLiteral("595 x 842 pts (A4)") << a4;
+                        << QSize(421, 595);
+    QTest::newRow("A4 with margins") << QStringList() << QString() << true << designed << a4;
     QTest::newRow("user's A4 on a Letter queue")
-        << QStringList{QStringLiteral("PageSize=Letter")} << QStringLiteral("PageSize=A4") << false
-        << designed << QStringLiteral("595 x 842 pts (A4)") << a4;
-    QTest::newRow("window shrunk") << QStringList() << QString() << false << QSize(700, 690)
-                                   << QStringLiteral("595 x 842 pts (A4)") << a4;
-    QTest::newRow("window maximised") << QStringList() << QString() << false << QSize(1200, 900)
-                                      << QStringLiteral("595 x 842 pts (A4)") << a4;
+        << letter << QStringLiteral("PageSize=A4") << false << designed << a4;
+    QTest::newRow("window shrunk") << QStringList() << QString() << false << QSize(700, 690) << a4;
+    QTest::newRow("window maximised") << QStringList() << QString() << false << QSize(1200, 900) << a4;
 }
 
 void TestEndToEndPrint::windowIsWholeOnThePrintersPaper()
@@ -251,8 +248,7 @@ void TestEndToEndPrint::windowIsWholeOnThePrintersPaper()
     QFETCH(QString, userOptions);
     QFETCH(bool, margins);
     QFETCH(QSize, window);
-    QFETCH(QString, paper);
-    QFETCH(QSizeF, paperPoints);
+    QFETCH(QSize, paper);
 
     const QString queue = QStringLiteral("lumivar-%1")
                               .arg(QTest::currentDataTag())
@@ -262,34 +258,27 @@ void TestEndToEndPrint::windowIsWholeOnThePrintersPaper()
     constexpr double kMarginPoints = 36;
     if (margins) {
         QFile stock(kPpd);
-        QVERIFY(stock.open(QIODevice::ReadOnly));
-        QString text = QString::fromLatin1(stock.readAll());
-        text.replace(QStringLiteral("*ImageableArea A4/A4: \"0 0 595 842\""),
-                     QStringLiteral("*ImageableArea A4/A4: \"36 36 559 806\""));
         ppd = m_folder.filePath(QStringLiteral("margins.ppd"));
         QFile out(ppd);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(text.toLatin1());
+        QVERIFY(stock.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+        out.write(stock.readAll().replace(R"(*ImageableArea A4/A4: "0 0 595 842")",
+                                          R"(*ImageableArea A4/A4: "36 36 559 806")"));
     }
     addPrinter(queue, ppd, queueOptions);
     QFile lpoptions(m_folder.filePath(QStringLiteral("home/.cups/lpoptions")));
     QVERIFY(lpoptions.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    if (!userOptions.isEmpty()) {
-        lpoptions.write(QStringLiteral("Dest %1 %2\n").arg(queue, userOptions).toUtf8());
-    }
+    lpoptions.write(userOptions.isEmpty() ? QByteArray()
+                                          : QStringLiteral("Dest %1 %2\n").arg(queue, userOptions).toUtf8());
     lpoptions.close();
-    if (window != kDesignedClient) {
-        resizeWindow(window);
-    }
+    resizeWindow(window);
     const PrintResult printed = print();
-    if (window != kDesignedClient) {
-        resizeWindow(kDesignedClient);
-    }
+    resizeWindow(kDesignedClient);
 
     QVERIFY2(printed.message.isEmpty(), qPrintable(printed.message));
     const QImage& page = printed.page;
     QVERIFY2(!page.isNull(), "a job must arrive from the printer");
-    QCOMPARE(printed.paper, paper);
+    QVERIFY2(printed.paper.startsWith(QStringLiteral("%1 x %2 pts").arg(paper.width()).arg(paper.height())),
+             qPrintable(printed.paper));
     // Captions and labels arrive as text, in fonts, not as a picture of it.
     QVERIFY2(printed.fonts.count(QLatin1Char('\n')) > 2, qPrintable(printed.fonts));
 
@@ -297,27 +286,21 @@ void TestEndToEndPrint::windowIsWholeOnThePrintersPaper()
     // printable area; nothing outside it.
     const double pixelsPerPoint = kPageDpi / kPointsPerInch;
     const double margin = margins ? kMarginPoints * pixelsPerPoint : 0;
-    const QSizeF printable = paperPoints * pixelsPerPoint - QSizeF(2 * margin, 2 * margin);
-    const QSizeF expected = QSizeF(kDesignedClient).scaled(printable, Qt::KeepAspectRatio);
+    const QSizeF printable = QSizeF(paper) * pixelsPerPoint - QSizeF(2 * margin, 2 * margin);
+    const QSizeF size = QSizeF(kDesignedClient).scaled(printable, Qt::KeepAspectRatio);
+    const QRectF expected(QPointF(page.width() - size.width(), page.height() - size.height()) / 2, size);
     int red = 0;
-    const QRect inked = inkedArea(page, &red);
+    const QRectF inked = inkedArea(page, &red);
+    const QMarginsF off(inked.left() - expected.left(), inked.top() - expected.top(),
+                        inked.right() - expected.right(), inked.bottom() - expected.bottom());
+    QString seen;
+    QDebug(&seen) << "printed" << inked << "on a page of" << page.size() << "expected" << expected;
+    qInfo("%s: %s, ratio %.4f", QTest::currentDataTag(), qPrintable(seen), inked.width() / inked.height());
     const double tolerance = 0.01 * page.width();
-    const QString seen =
-        QStringLiteral("printed %1 x %2 at (%3, %4) on a %5 x %6 page; expected %7 x %8, centred")
-            .arg(inked.width())
-            .arg(inked.height())
-            .arg(inked.x())
-            .arg(inked.y())
-            .arg(page.width())
-            .arg(page.height())
-            .arg(expected.width())
-            .arg(expected.height());
-    qInfo("%s: %s, ratio %.4f", QTest::currentDataTag(), qPrintable(seen),
-          double(inked.width()) / inked.height());
-    QVERIFY2(std::abs(inked.width() - expected.width()) < tolerance, qPrintable(seen));
-    QVERIFY2(std::abs(inked.height() - expected.height()) < tolerance, qPrintable(seen));
-    QVERIFY2(std::abs(inked.center().x() - page.width() / 2.0) < tolerance, qPrintable(seen));
-    QVERIFY2(std::abs(inked.center().y() - page.height() / 2.0) < tolerance, qPrintable(seen));
+    QVERIFY2(
+        std::max({std::abs(off.left()), std::abs(off.top()), std::abs(off.right()), std::abs(off.bottom())})
+            < tolerance,
+        qPrintable(seen));
     QVERIFY2(red > 200, "the curve is on the page");
 }
 
