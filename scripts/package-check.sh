@@ -7,7 +7,19 @@ cd "$(dirname "$0")/.."
 
 desktop=resources/it.lumivar.Lumivar.desktop
 desktop-file-validate "$desktop"
-appstreamcli validate --no-net resources/it.lumivar.Lumivar.metainfo.xml
+# Lumivar has no website, and names none rather than one that never
+# resolves: newer validators warn of the missing homepage, and only of that
+# may they warn.
+metainfo=resources/it.lumivar.Lumivar.metainfo.xml
+report=$(appstreamcli validate --no-net "$metainfo" 2>&1) && valid=0 || valid=$?
+printf '%s\n' "$report"
+if [ "$valid" -ne 0 ]; then
+    findings=$(printf '%s\n' "$report" | grep -E '^[EW]:' || true)
+    if [ -z "$findings" ] || printf '%s\n' "$findings" | grep -vqE ': url-homepage-missing$'; then
+        echo "$metainfo does not validate" >&2
+        exit 1
+    fi
+fi
 # Offline, the validators cannot tell an address that never resolves: no
 # reserved or local name may stand in one.
 if grep -hoE '[a-z]+://[^"<> ]+' resources/*.xml resources/*.desktop |
