@@ -13,7 +13,7 @@ run-clang-tidy -p build/debug -quiet "^$(pwd)/src/" >build/clang-tidy.log 2>&1 |
 
 echo "cppcheck"
 cppcheck --project=build/debug/compile_commands.json \
-    --file-filter="*src/plot/*" --file-filter="*src/ui/*" --file-filter="*src/app/*" \
+    --file-filter="*src/plot/*" --file-filter="*src/shared/*" --file-filter="*src/ui/*" --file-filter="*src/app/*" \
     --library=qt --std=c++20 --enable=warning,performance,portability,style \
     --inline-suppr --suppress=missingIncludeSystem --suppress=unmatchedSuppression \
     --suppress=normalCheckLevelMaxBranches \

@@ -1,4 +1,5 @@
 #include "pixel_count.h"
+#include "shared/texts.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 
@@ -524,7 +525,7 @@ void TestMainWindow::helpWindowsOpenAtTheSamePlace()
         QCOMPARE(label->geometry(), QRect(8, 8, 769, 273));
         QVERIFY(label->wordWrap());
         QCOMPARE(label->font().pointSizeF(), 12.0);
-        QCOMPARE(label->text(), helpText());
+        QCOMPARE(label->text(), QString::fromUtf8(kHelpText.data(), qsizetype(kHelpText.size())));
         QVERIFY2(label->heightForWidth(label->width()) <= label->height(), "the help text fits its label");
     }
     QVERIFY(m_form->isVisible() && m_form->isEnabled());

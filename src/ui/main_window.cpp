@@ -1,8 +1,10 @@
 #include "main_window.h"
 
+#include "fonts.h"
 #include "help_window.h"
 #include "icon.h"
 #include "printing.h"
+#include "shared/texts.h"
 #include "window_hints.h"
 
 #include <QApplication>
@@ -88,21 +90,6 @@ QWidget* createControl(const ControlEntry& entry, QWidget* parent)
     return control;
 }
 
-QString faultName(PlotFault fault)
-{
-    switch (fault) {
-    case PlotFault::Overflow:
-        return QStringLiteral("overflow: un valore è troppo grande");
-    case PlotFault::DivisionByZero:
-        return QStringLiteral("divisione per zero");
-    case PlotFault::InvalidOperation:
-        return QStringLiteral("operazione non valida");
-    case PlotFault::None:
-        break;
-    }
-    return {};
-}
-
 void showMessageBox(QWidget* parent, const QString& message)
 {
     QMessageBox box(QMessageBox::Warning, fromUtf8(kProgramTitle), message, QMessageBox::Ok, parent);
@@ -115,14 +102,6 @@ void showMessageBox(QWidget* parent, const QString& message)
 }
 
 } // namespace
-
-QString plotFaultMessage(PlotFault fault, float abscissa)
-{
-    return QStringLiteral(
-               "Errore di calcolo (%1) per x = %2.\n"
-               "Il disegno della curva è stato interrotto; i punti già tracciati restano sul piano.")
-        .arg(faultName(fault), QLocale(QLocale::Italian).toString(abscissa, 'g', 6));
-}
 
 Form1::Form1(QWidget* parent)
     : QWidget(parent)
@@ -208,7 +187,7 @@ void Form1::plotCurves()
     }
     const PlotOutcome outcome = lumivar::plotCurves(*m_plane, m_cursor, input);
     if (outcome.fault != PlotFault::None) {
-        report(plotFaultMessage(outcome.fault, outcome.faultAbscissa));
+        report(QString::fromStdString(plotFaultMessage(outcome.fault, outcome.faultAbscissa)));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "printing.h"
 
+#include "shared/texts.h"
+
 #include <QEventLoop>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -30,15 +32,10 @@ namespace lumivar {
 
 namespace {
 
-QString noPrinterMessage()
+QString message(PrintProblem problem, const QString& printer = {}, const QString& serviceReason = {})
 {
-    return QStringLiteral("Nessuna stampante predefinita disponibile.\n"
-                          "Configurare una stampante e riprovare: il disegno non è stato modificato.");
-}
-
-QString pageNotPreparedMessage()
-{
-    return QStringLiteral("Impossibile preparare la pagina da stampare.\nIl disegno non è stato modificato.");
+    return QString::fromStdString(
+        printProblemMessage(problem, printer.toStdString(), serviceReason.toStdString()));
 }
 
 #if LUMIVAR_HAVE_CUPS
@@ -76,24 +73,6 @@ struct IppDeleter {
     void operator()(ipp_t* ipp) const { ippDelete(ipp); }
 };
 using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
-
-QString serverSilentMessage()
-{
-    return QStringLiteral("Il servizio di stampa non risponde.\n"
-                          "Riprovare più tardi: il disegno non è stato modificato.");
-}
-
-// The server's own words, as a detail after the program's sentence: they
-// may be in another language, and may end with a full stop of their own.
-QString serverReason()
-{
-    QString reason = QString::fromUtf8(cupsLastErrorString()).trimmed();
-    while (reason.endsWith(QLatin1Char('.'))) {
-        reason.chop(1);
-    }
-    return reason.isEmpty() ? QString()
-                            : QStringLiteral("\n(Risposta del servizio di stampa: %1.)").arg(reason);
-}
 
 Connection connectToServer()
 {
@@ -242,15 +221,12 @@ std::optional<QString> submitJob(http_t* http, const cups_dest_t& dest, const Op
         return std::nullopt;
     }
     if (!response && serverLost(http)) {
-        return serverSilentMessage();
+        return message(PrintProblem::ServiceSilent);
     }
     if (cupsLastError() == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS) {
-        return QStringLiteral("La stampante \"%1\" non accetta lavori di stampa.\n"
-                              "Il disegno non è stato modificato.")
-            .arg(name);
+        return message(PrintProblem::NotAccepting, name);
     }
-    return QStringLiteral("La stampante \"%1\" ha rifiutato la stampa.\nIl disegno non è stato modificato.%2")
-        .arg(name, serverReason());
+    return message(PrintProblem::Refused, name, QString::fromUtf8(cupsLastErrorString()));
 }
 
 // Qt's own CUPS back end drops the answer of the print server, so a refused
@@ -260,37 +236,36 @@ std::optional<QString> printThroughCups(const QPicture& window, QSize windowSize
 {
     const Connection http = connectToServer();
     if (!http) {
-        return serverSilentMessage();
+        return message(PrintProblem::ServiceSilent);
     }
     const std::unique_ptr<cups_dest_t, DestDeleter> dest(cupsGetNamedDest(http.get(), nullptr, nullptr));
     if (!dest) {
-        return serverLost(http.get()) ? serverSilentMessage() : noPrinterMessage();
+        return serverLost(http.get()) ? message(PrintProblem::ServiceSilent)
+                                      : message(PrintProblem::NoPrinter);
     }
     const QString name = QString::fromLocal8Bit(dest->name);
     const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
     if (accepting != nullptr && QLatin1String(accepting) == QLatin1String("false")) {
-        return QStringLiteral("La stampante \"%1\" non accetta lavori di stampa.\n"
-                              "Il disegno non è stato modificato.")
-            .arg(name);
+        return message(PrintProblem::NotAccepting, name);
     }
     const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
     if (state != nullptr && QByteArray(state).toInt() == IPP_PSTATE_STOPPED) {
-        return QStringLiteral("La stampante \"%1\" è ferma.\n"
-                              "Riattivarla e riprovare: il disegno non è stato modificato.")
-            .arg(name);
+        return message(PrintProblem::PrinterStopped, name);
     }
     const std::unique_ptr<cups_dinfo_t, DestInfoDeleter> info(cupsCopyDestInfo(http.get(), dest.get()));
     if (!info) {
-        return serverLost(http.get()) ? serverSilentMessage() : pageNotPreparedMessage();
+        return serverLost(http.get()) ? message(PrintProblem::ServiceSilent)
+                                      : message(PrintProblem::PageNotPrepared);
     }
     const auto paper = jobPaper(http.get(), dest.get(), info.get());
     if (!paper) {
-        return serverLost(http.get()) ? serverSilentMessage() : pageNotPreparedMessage();
+        return serverLost(http.get()) ? message(PrintProblem::ServiceSilent)
+                                      : message(PrintProblem::PageNotPrepared);
     }
 
     QTemporaryDir folder;
     if (!folder.isValid()) {
-        return pageNotPreparedMessage();
+        return message(PrintProblem::PageNotPrepared);
     }
     const QString pdf = folder.filePath(QStringLiteral("lumivar.pdf"));
     {
@@ -298,7 +273,7 @@ std::optional<QString> printThroughCups(const QPicture& window, QSize windowSize
         writer.setTitle(jobTitle);
         writer.setPageLayout(pageLayout(*paper));
         if (!drawPage(writer, window, windowSize)) {
-            return pageNotPreparedMessage();
+            return message(PrintProblem::PageNotPrepared);
         }
     }
     // The destination's options, the user's own defaults for it included,
@@ -413,14 +388,12 @@ std::optional<QString> printWindow(QWidget& window, const QString& jobTitle)
 #else
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
-        return noPrinterMessage();
+        return message(PrintProblem::NoPrinter);
     }
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(jobTitle);
     if (!renderPage(printer, window) || printer.printerState() == QPrinter::Error) {
-        return QStringLiteral("La stampante \"%1\" non ha accettato la stampa.\n"
-                              "Il disegno non è stato modificato.")
-            .arg(info.printerName());
+        return message(PrintProblem::Refused, info.printerName());
     }
     return std::nullopt;
 #endif

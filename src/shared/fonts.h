@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+
+namespace lumivar {
+
+// A font as the windows ask for it: a family named the Windows way and a size
+// in points, regular weight.
+struct FontRequest {
+    std::string_view family;
+    double pointSize = 0.0;
+};
+
+inline constexpr FontRequest kSansSerif825{"MS Sans Serif", 8.25};
+inline constexpr FontRequest kSansSerif12{"MS Sans Serif", 12.0};
+inline constexpr FontRequest kBookAntiqua975{"Book Antiqua", 9.75};
+
+} // namespace lumivar

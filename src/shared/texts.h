@@ -1,0 +1,53 @@
+#pragma once
+
+#include "plot/light_curve.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The program's own Italian texts, in UTF-8, for every front-end.
+namespace lumivar {
+
+// The help text: what the program simulates and what each box does.
+inline constexpr std::string_view kHelpText =
+
+    "Questo programma simula un'ipotetica variazione periodica della luce di una stella qualsiasi. "
+    "Per farlo mostra un grafico il cui asse orizzontale porta valori numerici che si possono leggere, "
+    "di volta in volta, come unità di tempo quali ore, giorni o mesi, e il cui asse verticale porta "
+    "valori di magnitudine stellare. "
+    "La casella \"Valore di partenza del periodo\" sposta la curva di luce in senso orizzontale, "
+    "ovvero la fa iniziare nell'istante che si desidera. "
+    "La casella \"frequenza\" stabilisce il tempo che la curva di luce impiega a compiere un periodo: "
+    "più alto è il valore, più breve è il periodo. "
+    "La casella \"Oscillazione massima in magnitudine\" stabilisce la massima variazione di magnitudine "
+    "della stella, tra il suo massimo e il suo minimo di luce. "
+    "La casella \"Valore medio magnitudine\" sposta il grafico in senso verticale, così che si collochi "
+    "nell'intervallo di magnitudini entro il quale varia la stella variabile che si vuole studiare. "
+    "Per ricostruire la curva di luce di una stella variabile gli astronomi si servono di pesanti "
+    "analisi matematiche, che tengono occupati i calcolatori anche per giorni interi. "
+    "Questo semplice programma si propone soltanto di permettere un'analisi veloce e approssimativa "
+    "del periodo di una stella variabile. "
+    "Lumivar è stato scritto dai suoi autori unicamente a scopo divulgativo, per chi si avvicina "
+    "all'astronomia delle stelle variabili.";
+
+// A plot that stopped on an arithmetic fault at this abscissa.
+[[nodiscard]] std::string plotFaultMessage(PlotFault fault, float abscissa);
+
+// What can keep a page from being printed.
+enum class PrintProblem : std::uint8_t {
+    NoPrinter,       // no default printer
+    ServiceSilent,   // the print service does not answer, or went away
+    NotAccepting,    // the printer refuses new jobs
+    PrinterStopped,  // the printer is stopped
+    Refused,         // the printer answered no to the job
+    PageNotPrepared, // the page could not be drawn
+};
+
+// The message for a problem with the named printer. The print service's own
+// words, where they help, follow as a detail: they may be in another
+// language, and are quoted as given, less a closing full stop of their own.
+[[nodiscard]] std::string printProblemMessage(PrintProblem problem, std::string_view printer = {},
+                                              std::string_view serviceReason = {});
+
+} // namespace lumivar
