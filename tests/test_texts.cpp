@@ -8,29 +8,9 @@ class TestTexts : public QObject {
     Q_OBJECT
 
 private slots:
-    void plotFaultGivesTheAbscissaInItalian_data();
-    void plotFaultGivesTheAbscissaInItalian();
     void printServiceWordsFollowAsADetail_data();
     void printServiceWordsFollowAsADetail();
 };
-
-void TestTexts::plotFaultGivesTheAbscissaInItalian_data()
-{
-    QTest::addColumn<float>("abscissa");
-    QTest::addColumn<QString>("written");
-    QTest::newRow("small") << 0.00143F << QStringLiteral("x = 0,00143.");
-    QTest::newRow("six digits") << 17.123456F << QStringLiteral("x = 17,1235.");
-    QTest::newRow("whole") << -1.0F << QStringLiteral("x = -1.");
-}
-
-void TestTexts::plotFaultGivesTheAbscissaInItalian()
-{
-    QFETCH(float, abscissa);
-    QFETCH(QString, written);
-    const QString message = QString::fromStdString(plotFaultMessage(PlotFault::DivisionByZero, abscissa));
-    QVERIFY2(message.startsWith(QStringLiteral("Errore di calcolo (divisione per zero) per ") + written),
-             qPrintable(message));
-}
 
 void TestTexts::printServiceWordsFollowAsADetail_data()
 {
