@@ -55,7 +55,8 @@ void PlaneRecord::recordStroke(const Stroke& stroke)
     if (m_nextStroke < m_strokes.size() && m_strokes[m_nextStroke].sameAs(stroke)) {
         found = m_strokes.begin() + static_cast<std::ptrdiff_t>(m_nextStroke);
     } else {
-        found = std::ranges::find_if(m_strokes, [&stroke](const Stroke& kept) { return kept.sameAs(stroke); });
+        found =
+            std::ranges::find_if(m_strokes, [&stroke](const Stroke& kept) { return kept.sameAs(stroke); });
     }
     if (found == m_strokes.end()) {
         m_strokes.push_back(stroke);
