@@ -1,6 +1,7 @@
 #include "printing.h"
 
 #include "shared/texts.h"
+#include "utf8.h"
 
 #include <QEventLoop>
 #include <QPagedPaintDevice>
@@ -34,8 +35,7 @@ namespace {
 
 QString message(PrintProblem problem, const QString& printer = {}, const QString& serviceReason = {})
 {
-    return QString::fromStdString(
-        printProblemMessage(problem, printer.toStdString(), serviceReason.toStdString()));
+    return fromUtf8(printProblemMessage(problem, printer.toStdString(), serviceReason.toStdString()));
 }
 
 #if LUMIVAR_HAVE_CUPS
@@ -93,6 +93,13 @@ bool serverLost(http_t* http)
     const ipp_status_t status = cupsLastError();
     return httpError(http) != 0 || status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE
            || status == IPP_STATUS_ERROR_INTERNAL;
+}
+
+// What a failed request means: a server that went silent or away, or else
+// the problem that its answer tells.
+PrintProblem unlessLost(http_t* http, PrintProblem answered)
+{
+    return serverLost(http) ? PrintProblem::ServiceSilent : answered;
 }
 
 struct PaperSize {
@@ -240,8 +247,7 @@ std::optional<QString> printThroughCups(const QPicture& window, QSize windowSize
     }
     const std::unique_ptr<cups_dest_t, DestDeleter> dest(cupsGetNamedDest(http.get(), nullptr, nullptr));
     if (!dest) {
-        return serverLost(http.get()) ? message(PrintProblem::ServiceSilent)
-                                      : message(PrintProblem::NoPrinter);
+        return message(unlessLost(http.get(), PrintProblem::NoPrinter));
     }
     const QString name = QString::fromLocal8Bit(dest->name);
     const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
@@ -254,13 +260,11 @@ std::optional<QString> printThroughCups(const QPicture& window, QSize windowSize
     }
     const std::unique_ptr<cups_dinfo_t, DestInfoDeleter> info(cupsCopyDestInfo(http.get(), dest.get()));
     if (!info) {
-        return serverLost(http.get()) ? message(PrintProblem::ServiceSilent)
-                                      : message(PrintProblem::PageNotPrepared);
+        return message(unlessLost(http.get(), PrintProblem::PageNotPrepared));
     }
     const auto paper = jobPaper(http.get(), dest.get(), info.get());
     if (!paper) {
-        return serverLost(http.get()) ? message(PrintProblem::ServiceSilent)
-                                      : message(PrintProblem::PageNotPrepared);
+        return message(unlessLost(http.get(), PrintProblem::PageNotPrepared));
     }
 
     QTemporaryDir folder;
