@@ -2,6 +2,7 @@
 #include "shared/texts.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
+#include "ui/utf8.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -24,11 +25,6 @@ using namespace lumivar;
 Q_DECLARE_METATYPE(ControlEntry)
 
 namespace {
-
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 const QRgb kRed = qRgb(255, 0, 0);
 const QRgb kGrid = qRgb(10, 10, 10);
@@ -525,7 +521,7 @@ void TestMainWindow::helpWindowsOpenAtTheSamePlace()
         QCOMPARE(label->geometry(), QRect(8, 8, 769, 273));
         QVERIFY(label->wordWrap());
         QCOMPARE(label->font().pointSizeF(), 12.0);
-        QCOMPARE(label->text(), QString::fromUtf8(kHelpText.data(), qsizetype(kHelpText.size())));
+        QCOMPARE(label->text(), fromUtf8(kHelpText));
         QVERIFY2(label->heightForWidth(label->width()) <= label->height(), "the help text fits its label");
     }
     QVERIFY(m_form->isVisible() && m_form->isEnabled());

@@ -1,5 +1,7 @@
 #include "fonts.h"
 
+#include "utf8.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -25,7 +27,7 @@ QFont programFont(FontRequest request)
     static const bool substitutesInstalled = (installSubstitutes(), true);
     (void)substitutesInstalled;
 
-    QFont font(QString::fromUtf8(request.family.data(), static_cast<qsizetype>(request.family.size())));
+    QFont font(fromUtf8(request.family));
     font.setPointSizeF(request.pointSize);
     font.setWeight(QFont::Normal);
     font.setStyleHint(request.family == kBookAntiqua975.family ? QFont::Serif : QFont::SansSerif);

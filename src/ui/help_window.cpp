@@ -4,6 +4,7 @@
 #include "icon.h"
 #include "shared/texts.h"
 #include "twips.h"
+#include "utf8.h"
 #include "window_hints.h"
 
 #include <QEvent>
@@ -24,7 +25,7 @@ Dialog::Dialog(QWidget* parent)
     setGeometry(client);
     setFixedSize(client.size());
 
-    auto* label = new QLabel(QString::fromUtf8(kHelpText.data(), qsizetype(kHelpText.size())), this);
+    auto* label = new QLabel(fromUtf8(kHelpText), this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);

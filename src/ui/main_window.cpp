@@ -5,6 +5,7 @@
 #include "icon.h"
 #include "printing.h"
 #include "shared/texts.h"
+#include "utf8.h"
 #include "window_hints.h"
 
 #include <QApplication>
@@ -25,11 +26,6 @@
 namespace lumivar {
 
 namespace {
-
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A push button that Enter clicks as well as the space bar, as push buttons
 // with the focus do on the desktop the window was designed for, even when no
@@ -187,7 +183,7 @@ void Form1::plotCurves()
     }
     const PlotOutcome outcome = lumivar::plotCurves(*m_plane, m_cursor, input);
     if (outcome.fault != PlotFault::None) {
-        report(QString::fromStdString(plotFaultMessage(outcome.fault, outcome.faultAbscissa)));
+        report(fromUtf8(plotFaultMessage(outcome.fault, outcome.faultAbscissa)));
     }
 }
 
