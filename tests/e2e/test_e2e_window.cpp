@@ -171,6 +171,9 @@ void TestEndToEndWindow::helpWindowsOpen()
         return state && !state->contains(QLatin1String("_NET_WM_STATE_SKIP_TASKBAR"));
     };
     QVERIFY(!inTaskbar());
+    if (Lumivar::isWindowsProgram()) {
+        return; // Windows shows a minimised window without a task bar entry above the task bar
+    }
     // Minimised all the same, as some window managers allow, a help window
     // is listed in the task bar until it is restored.
     QVERIFY(m_session->run(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), windows[0]}));
@@ -221,6 +224,9 @@ void TestEndToEndWindow::shortScreenScrollsToEveryControl()
 
 void TestEndToEndWindow::withoutDisplayItSaysSo()
 {
+    if (Lumivar::isWindowsProgram()) {
+        QSKIP("Windows always has a display");
+    }
     QProcess program;
     QProcessEnvironment environment = m_session->environment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {

@@ -202,8 +202,17 @@ Lumivar::Lumivar(const XSession& session) : m_session(session)
 {
     m_process.setProcessEnvironment(session.environment());
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(QStringLiteral(LUMIVAR_BINARY), {});
+    QStringList command = QProcess::splitCommand(qEnvironmentVariable("LUMIVAR_E2E_PROGRAM"));
+    if (command.isEmpty()) {
+        command = {QStringLiteral(LUMIVAR_BINARY)};
+    }
+    m_process.start(command.takeFirst(), command);
     m_process.waitForStarted(10000);
+}
+
+bool Lumivar::isWindowsProgram()
+{
+    return qEnvironmentVariableIsSet("LUMIVAR_E2E_PROGRAM");
 }
 
 Lumivar::~Lumivar()
@@ -343,6 +352,11 @@ std::optional<QString> Lumivar::dismissMessage() const
     m_session.key(QStringLiteral("Return"));
     if (!m_session.waitForWindows(title, 1)) {
         return std::nullopt;
+    }
+    // Windows copies the title, the text and the buttons, each between rules.
+    const QString rule = QStringLiteral("---------------------------");
+    if (message.startsWith(rule)) {
+        message = message.split(rule).value(2).trimmed();
     }
     return message;
 }

@@ -96,8 +96,11 @@ private:
 // The program under test, started on a session.
 class Lumivar {
 public:
+    // The program is LUMIVAR_E2E_PROGRAM's command where it is set: the
+    // Windows program under wine.
     explicit Lumivar(const XSession& session);
     ~Lumivar();
+    [[nodiscard]] static bool isWindowsProgram();
     Lumivar(const Lumivar&) = delete;
     Lumivar& operator=(const Lumivar&) = delete;
 

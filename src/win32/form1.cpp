@@ -1,0 +1,415 @@
+#include "form1.h"
+
+#include "dialog.h"
+#include "message_box.h"
+#include "printing.h"
+#include "shared/texts.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace lumivar::win32 {
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL | WS_CLIPCHILDREN;
+constexpr int kFirstControlId = 100;
+constexpr int kScrollLinePixels = 20;
+constexpr std::array kTableFonts{kSansSerif825, kSansSerif12, kBookAntiqua975};
+
+std::size_t fontIndex(FontRequest request)
+{
+    const auto* found = std::ranges::find_if(kTableFonts, [request](FontRequest font) {
+        return font.family == request.family && font.pointSize == request.pointSize;
+    });
+    return found == kTableFonts.end() ? 0 : static_cast<std::size_t>(found - kTableFonts.begin());
+}
+
+std::size_t controlIndex(std::string_view name)
+{
+    return static_cast<std::size_t>(findForm1Control(name) - kForm1Controls.data());
+}
+
+struct NativeControl {
+    const wchar_t* className;
+    DWORD style;
+    DWORD extendedStyle;
+};
+
+NativeControl nativeFor(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::DrawingBox:
+        return {PlaneView::kClassName, WS_TABSTOP, 0};
+    case ControlKind::CheckBox:
+        return {L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    case ControlKind::PushButton:
+        return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
+    case ControlKind::TextBox:
+        return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::Label:
+        return {L"STATIC", SS_CENTER, 0};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+// The order to make the controls in: the table's tab order, each label just
+// before the box it names, which is how screen readers name a box.
+std::array<std::size_t, kForm1Controls.size()> creationOrder()
+{
+    std::array<std::size_t, kForm1Controls.size()> order{};
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const ControlEntry& entry = kForm1Controls[i];
+        if (entry.kind == ControlKind::Label) {
+            continue;
+        }
+        if (entry.kind == ControlKind::TextBox) {
+            std::string label = "Label";
+            label += entry.name.substr(std::string_view("Text").size());
+            if (findForm1Control(label) != nullptr) {
+                order[next++] = controlIndex(label);
+            }
+        }
+        order[next++] = i;
+    }
+    return order;
+}
+
+std::string narrow(const std::wstring& wide)
+{
+    if (wide.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(wide.size());
+    std::string utf8(static_cast<std::size_t>(
+                         WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                        nullptr);
+    return utf8;
+}
+
+std::wstring textOf(HWND control)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+} // namespace
+
+void Form1::registerClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, L"IDI_ICON1");
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExW(&windowClass);
+
+    WNDCLASSEXW clientClass = windowClass;
+    clientClass.lpfnWndProc = clientProcedure;
+    clientClass.hIcon = nullptr;
+    clientClass.lpszClassName = L"LumivarForm1Client";
+    RegisterClassExW(&clientClass);
+}
+
+HWND Form1::open(Program& program, int showCommand)
+{
+    auto form = std::make_unique<Form1>(program);
+    HWND window =
+        CreateWindowExW(0, kClassName, widen(kProgramTitle).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, program.instance,
+                        form.release()); // the window owns it from WM_NCCREATE on
+    if (window == nullptr) {
+        return nullptr;
+    }
+    // The designed client area, or as much of it as the screen's work area
+    // holds: the rest scrolls.
+    const int dpi = dpiOf(window);
+    RECT frame{0, 0, twipsToDevice(kForm1ClientTwips.width, dpi),
+               twipsToDevice(kForm1ClientTwips.height, dpi)};
+    AdjustWindowRectEx(&frame, kStyle & ~DWORD{WS_HSCROLL | WS_VSCROLL}, FALSE, 0);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int width = std::min<int>(frame.right - frame.left, work.right - work.left);
+    const int height = std::min<int>(frame.bottom - frame.top, work.bottom - work.top);
+    RECT placed{};
+    GetWindowRect(window, &placed);
+    const int left = std::clamp<int>(placed.left, work.left, work.right - width);
+    const int top = std::clamp<int>(placed.top, work.top, work.bottom - height);
+    SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return window;
+}
+
+void Form1::create(HWND window)
+{
+    m_window = window;
+    m_program.windowOpened();
+    m_client = CreateWindowExW(WS_EX_CONTROLPARENT, L"LumivarForm1Client", L"", WS_CHILD | WS_VISIBLE, 0, 0,
+                               0, 0, window, nullptr, m_program.instance, this);
+    createControls();
+    layout();
+    load();
+    SetFocus(m_controls[controlIndex("PicPianoCart")]);
+}
+
+void Form1::createControls()
+{
+    for (const std::size_t i : creationOrder()) {
+        const ControlEntry& entry = kForm1Controls[i];
+        const NativeControl native = nativeFor(entry.kind);
+        const std::wstring caption = widen(entry.caption);
+        // A window's text is what screen readers name it by; a box is named
+        // by its label instead.
+        const std::wstring text =
+            entry.kind == ControlKind::DrawingBox ? widen(entry.accessibleName) : caption;
+        m_controls[i] = CreateWindowExW(native.extendedStyle, native.className, text.c_str(),
+                                        WS_CHILD | WS_VISIBLE | native.style, 0, 0, 0, 0, m_client,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
+                                        m_program.instance, nullptr);
+        if (entry.kind == ControlKind::TextBox) {
+            SendMessageW(m_controls[i], EM_SETLIMITTEXT, 0, 0); // the boxes have no limit
+        }
+    }
+}
+
+void Form1::layout()
+{
+    m_dpi = dpiOf(m_window);
+    for (std::size_t i = 0; i < kTableFonts.size(); ++i) {
+        m_fonts[i] = createFont(kTableFonts[i], m_dpi);
+    }
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const ControlEntry& entry = kForm1Controls[i];
+        const RECT place = toDevice(entry.geometry, m_dpi);
+        SendMessageW(m_controls[i], WM_SETFONT,
+                     reinterpret_cast<WPARAM>(m_fonts[fontIndex(entry.font)].get()), FALSE);
+        MoveWindow(m_controls[i], place.left, place.top, place.right - place.left, place.bottom - place.top,
+                   TRUE);
+    }
+    // Drawn again from its record at the new resolution: nothing is lost.
+    planeView().fit(m_dpi);
+    updateScrollBars();
+}
+
+PlaneView& Form1::planeView() const
+{
+    HWND plane = m_controls[controlIndex("PicPianoCart")];
+    return *reinterpret_cast<PlaneView*>(GetWindowLongPtrW(plane, GWLP_USERDATA));
+}
+
+void Form1::updateScrollBars()
+{
+    const SIZE design{twipsToDevice(kForm1ClientTwips.width, m_dpi),
+                      twipsToDevice(kForm1ClientTwips.height, m_dpi)};
+    // Twice: a scroll bar that appears narrows the other way's page.
+    for (int pass = 0; pass < 2; ++pass) {
+        RECT area{};
+        GetClientRect(m_window, &area);
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_RANGE | SIF_PAGE;
+        info.nMax = design.cx - 1;
+        info.nPage = static_cast<UINT>(area.right);
+        SetScrollInfo(m_window, SB_HORZ, &info, TRUE);
+        info.nMax = design.cy - 1;
+        info.nPage = static_cast<UINT>(area.bottom);
+        SetScrollInfo(m_window, SB_VERT, &info, TRUE);
+    }
+    scrollBy(SB_HORZ, 0);
+    scrollBy(SB_VERT, 0);
+}
+
+void Form1::scrollBy(int bar, int pixels)
+{
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(m_window, bar, &info);
+    const int last = std::max(0, info.nMax + 1 - static_cast<int>(info.nPage));
+    info.fMask = SIF_POS;
+    info.nPos = std::clamp(info.nPos + pixels, 0, last);
+    SetScrollInfo(m_window, bar, &info, TRUE);
+    (bar == SB_HORZ ? m_scrolled.x : m_scrolled.y) = info.nPos;
+    SetWindowPos(m_client, nullptr, -m_scrolled.x, -m_scrolled.y,
+                 twipsToDevice(kForm1ClientTwips.width, m_dpi),
+                 twipsToDevice(kForm1ClientTwips.height, m_dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1::scroll(int bar, WORD request)
+{
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(m_window, bar, &info);
+    const int page = static_cast<int>(info.nPage);
+    switch (request) {
+    case SB_LINEUP:
+        scrollBy(bar, -kScrollLinePixels);
+        break;
+    case SB_LINEDOWN:
+        scrollBy(bar, kScrollLinePixels);
+        break;
+    case SB_PAGEUP:
+        scrollBy(bar, -page);
+        break;
+    case SB_PAGEDOWN:
+        scrollBy(bar, page);
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        scrollBy(bar, info.nTrackPos - info.nPos);
+        break;
+    case SB_TOP:
+        scrollBy(bar, -info.nMax);
+        break;
+    case SB_BOTTOM:
+        scrollBy(bar, info.nMax);
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::command(int controlIndex)
+{
+    const std::string_view name = kForm1Controls.at(static_cast<std::size_t>(controlIndex)).name;
+    if (name == "Command1") {
+        plotCurves();
+    } else if (name == "Command2") {
+        reset();
+    } else if (name == "Command3") {
+        printWindow();
+    } else if (name == "Command4") {
+        PostQuitMessage(0); // every window goes, help windows included
+    } else if (name == "Command5") {
+        Dialog::open(m_program);
+    }
+}
+
+void Form1::DisegnaAssi()
+{
+    lumivar::DisegnaAssi(plane(), m_cursor);
+}
+
+void Form1::load()
+{
+    plane().clear();
+    plane().setScale(kPlaneUpperLeft, kPlaneLowerRight);
+}
+
+void Form1::plotCurves()
+{
+    std::array<std::string, 4> texts;
+    CurveInput input;
+    input.curveTicked = SendMessageW(m_controls[controlIndex("Check1")], BM_GETCHECK, 0, 0) == BST_CHECKED;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (input.curveTicked) {
+            texts[i] = narrow(textOf(m_controls[controlIndex("Text" + std::to_string(i + 1))]));
+        }
+        input.texts[i] = texts[i];
+    }
+    const PlotOutcome outcome = lumivar::plotCurves(plane(), m_cursor, input);
+    if (outcome.fault != PlotFault::None) {
+        report(plotFaultMessage(outcome.fault, outcome.faultAbscissa));
+    }
+}
+
+void Form1::reset()
+{
+    plane().clear();
+    DisegnaAssi();
+}
+
+void Form1::printWindow()
+{
+    PrintedForm form{plane().record(), plane().mapping(), {}, {}};
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        form.texts[i] = textOf(m_controls[i]);
+        form.checked[i] = kForm1Controls[i].kind == ControlKind::CheckBox
+                          && SendMessageW(m_controls[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    if (const auto problem = printForm(form)) {
+        report(*problem);
+    }
+}
+
+void Form1::report(const std::string& message)
+{
+    showMessage(m_window, widen(message));
+}
+
+LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_NCCREATE:
+        form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        break;
+    case WM_CREATE:
+        form->create(window);
+        return 0;
+    case WM_SIZE:
+        if (form->m_client != nullptr) {
+            form->updateScrollBars();
+        }
+        return 0;
+    case WM_HSCROLL:
+        form->scroll(SB_HORZ, LOWORD(wParam));
+        return 0;
+    case WM_VSCROLL:
+        form->scroll(SB_VERT, LOWORD(wParam));
+        return 0;
+    case WM_MOUSEWHEEL:
+        form->scrollBy(SB_VERT, -GET_WHEEL_DELTA_WPARAM(wParam) * kScrollLinePixels * 3 / WHEEL_DELTA);
+        return 0;
+    case WM_DPICHANGED: {
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        form->layout();
+        return 0;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
+            const int index = LOWORD(wParam) - kFirstControlId;
+            if (index >= 0 && index < static_cast<int>(kForm1Controls.size())) {
+                form->command(index);
+            }
+        }
+        return 0;
+    case WM_NCDESTROY: {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        const std::unique_ptr<Form1> owned(form);
+        if (owned) {
+            owned->m_program.windowClosed();
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Form1::clientProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The controls' notices are the main window's to act on.
+    if (message == WM_COMMAND) {
+        return SendMessageW(GetParent(window), message, wParam, lParam);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace lumivar::win32

@@ -1,0 +1,192 @@
+#include "plane_view.h"
+
+#include "shared/form_layout.h"
+#include "win32.h"
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace lumivar::win32 {
+
+namespace {
+
+constexpr UINT kShowDirtyMessage = WM_APP + 1;
+
+BITMAPINFO topDownInfo(int width, int height)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+// The label in the system's rendering of the label font, unsmoothed.
+LabelGlyphs rasteriseLabel(std::string_view text, double ratio)
+{
+    const std::wstring label = widen(text);
+    const Font font =
+        createFont(kSansSerif825, static_cast<int>(std::lround(kDesignDpi * ratio)), FontUse::Unsmoothed);
+    const OwnedDc dc(CreateCompatibleDC(nullptr));
+    const Selection fontSelection(dc.get(), font.get());
+    SIZE extent{};
+    GetTextExtentPoint32W(dc.get(), label.c_str(), static_cast<int>(label.size()), &extent);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.get(), &metrics);
+    LabelGlyphs inked;
+    inked.width = std::max<int>(1, extent.cx);
+    inked.height = std::max<int>(1, metrics.tmHeight);
+    const BITMAPINFO info = topDownInfo(inked.width, inked.height);
+    void* bits = nullptr;
+    const Bitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || bits == nullptr) {
+        return inked;
+    }
+    const Selection bitmapSelection(dc.get(), bitmap.get());
+    PatBlt(dc.get(), 0, 0, inked.width, inked.height, WHITENESS);
+    SetBkMode(dc.get(), TRANSPARENT);
+    SetTextColor(dc.get(), RGB(0, 0, 0));
+    TextOutW(dc.get(), 0, 0, label.c_str(), static_cast<int>(label.size()));
+    GdiFlush();
+    const auto* pixels = static_cast<const Pixel*>(bits);
+    constexpr Pixel kInkedBelow = 128;
+    for (int row = 0; row < inked.height; ++row) {
+        const Pixel* line = pixels + std::ptrdiff_t(row) * inked.width;
+        for (int column = 0; column < inked.width;) {
+            if ((line[column] & 0xffU) >= kInkedBelow) {
+                ++column;
+                continue;
+            }
+            const int first = column;
+            while (column < inked.width && (line[column] & 0xffU) < kInkedBelow) {
+                ++column;
+            }
+            inked.runs.push_back({row, first, column});
+        }
+    }
+    return inked;
+}
+
+} // namespace
+
+void PlaneView::registerClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExW(&windowClass);
+}
+
+PlaneView::PlaneView(HWND window) : m_window(window), m_raster(rasteriseLabel)
+{
+    const ControlEntry& entry = *findForm1Control("PicPianoCart");
+    m_raster.setOuterWidthTwips(static_cast<float>(entry.geometry.width));
+    // One repaint per batch of primitives rather than one per primitive.
+    m_raster.setDirtyListener([this] { PostMessageW(m_window, kShowDirtyMessage, 0, 0); });
+}
+
+void PlaneView::fit(int dpi)
+{
+    m_dpi = dpi;
+    const TwipsRect designed = findForm1Control("PicPianoCart")->geometry;
+    m_raster.resize(designed.width / kTwipsPerPixel - 2 * kFrameLogical,
+                    designed.height / kTwipsPerPixel - 2 * kFrameLogical, double(dpi) / kDesignDpi);
+    InvalidateRect(m_window, nullptr, FALSE);
+}
+
+RECT PlaneView::interiorDevice() const
+{
+    RECT client{};
+    GetClientRect(m_window, &client);
+    // Centred in the window: twips and pixels round apart by a pixel.
+    const int left = (client.right - m_raster.deviceWidth()) / 2;
+    const int top = (client.bottom - m_raster.deviceHeight()) / 2;
+    return {left, top, left + m_raster.deviceWidth(), top + m_raster.deviceHeight()};
+}
+
+void PlaneView::showDirty()
+{
+    const auto dirty = m_raster.takeDirty();
+    if (!dirty) {
+        return;
+    }
+    const RECT interior = interiorDevice();
+    const double ratio = m_raster.ratio();
+    const RECT device{interior.left + static_cast<LONG>(std::floor(dirty->left * ratio)),
+                      interior.top + static_cast<LONG>(std::floor(dirty->top * ratio)),
+                      interior.left + static_cast<LONG>(std::ceil(dirty->right * ratio)),
+                      interior.top + static_cast<LONG>(std::ceil(dirty->bottom * ratio))};
+    InvalidateRect(m_window, &device, FALSE);
+}
+
+void PlaneView::paint()
+{
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(m_window, &paint);
+    RECT client{};
+    GetClientRect(m_window, &client);
+    const RECT interior = interiorDevice();
+    // The sunken frame: shadow above and left, light below and right.
+    const Brush shadow(CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW)));
+    const Brush light(CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT)));
+    const RECT above{0, 0, client.right, interior.top};
+    const RECT left{0, 0, interior.left, client.bottom};
+    const RECT below{0, interior.bottom, client.right, client.bottom};
+    const RECT right{interior.right, 0, client.right, client.bottom};
+    FillRect(dc, &above, shadow.get());
+    FillRect(dc, &left, shadow.get());
+    FillRect(dc, &below, light.get());
+    FillRect(dc, &right, light.get());
+    // The whole interior: the update region clips it to what changed.
+    const BITMAPINFO info = topDownInfo(m_raster.deviceWidth(), m_raster.deviceHeight());
+    SetDIBitsToDevice(dc, interior.left, interior.top, static_cast<DWORD>(m_raster.deviceWidth()),
+                      static_cast<DWORD>(m_raster.deviceHeight()), 0, 0, 0,
+                      static_cast<UINT>(m_raster.deviceHeight()), m_raster.pixels(), &info, DIB_RGB_COLORS);
+    EndPaint(m_window, &paint);
+}
+
+LRESULT CALLBACK PlaneView::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* view = reinterpret_cast<PlaneView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_NCCREATE:
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new PlaneView(window)));
+        break;
+    case WM_NCDESTROY: {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        const std::unique_ptr<PlaneView> owned(view); // the window owned it
+        return 0;
+    }
+    case WM_PAINT:
+        if (view != nullptr) {
+            view->paint();
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        return 1; // paint() covers every pixel
+    case kShowDirtyMessage:
+        if (view != nullptr) {
+            view->showDirty();
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetFocus(window);
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_STATIC;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace lumivar::win32

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+namespace lumivar::win32 {
+
+// What every window of the program shares: the instance, and how many of
+// its top-level windows are open, so that closing the last ends the program.
+struct Program {
+    HINSTANCE instance = nullptr;
+    // A window never shown that owns the help windows: an owned window has
+    // no task bar entry, and the main window still goes above them.
+    HWND helpOwner = nullptr;
+    int openWindows = 0;
+
+    void windowOpened() { ++openWindows; }
+    void windowClosed()
+    {
+        if (--openWindows == 0) {
+            PostQuitMessage(0);
+        }
+    }
+};
+
+} // namespace lumivar::win32

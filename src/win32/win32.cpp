@@ -1,0 +1,94 @@
+#include "win32.h"
+
+#include <array>
+#include <cmath>
+
+namespace lumivar::win32 {
+
+std::wstring widen(std::string_view utf8)
+{
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(utf8.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+int dpiOf(HWND window)
+{
+    // Windows 10 1607 and later know a window's own; earlier ones have one
+    // for the whole screen.
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr && window != nullptr) {
+        if (const UINT dpi = getDpiForWindow(window); dpi != 0) {
+            return static_cast<int>(dpi);
+        }
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kDesignDpi;
+}
+
+namespace {
+
+int CALLBACK noteFound(const LOGFONTW* /*font*/, const TEXTMETRICW* /*metrics*/, DWORD /*type*/, LPARAM found)
+{
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool hasFamily(const std::wstring& family)
+{
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    family.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &wanted, noteFound, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// The designed families, then what a Windows system without them has
+// nearest; outline fonts only where they must scale.
+std::wstring familyFor(FontRequest request, FontUse use)
+{
+    const bool serif = request.family == kBookAntiqua975.family;
+    const std::array<std::wstring, 3> candidates =
+        serif ? std::array<std::wstring, 3>{L"Book Antiqua", L"Palatino Linotype", L"Times New Roman"}
+              : std::array<std::wstring, 3>{L"MS Sans Serif", L"Microsoft Sans Serif", L"Tahoma"};
+    for (const std::wstring& family : candidates) {
+        // MS Sans Serif is a bitmap font, which a printer cannot scale.
+        if (use == FontUse::Printer && family == L"MS Sans Serif") {
+            continue;
+        }
+        if (hasFamily(family)) {
+            return family;
+        }
+    }
+    return candidates.back();
+}
+
+} // namespace
+
+Font createFont(FontRequest request, int dpi, FontUse use)
+{
+    const std::wstring family = familyFor(request, use);
+    LOGFONTW font{};
+    font.lfHeight = -static_cast<LONG>(std::lround(request.pointSize * dpi / 72.0));
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfOutPrecision = use == FontUse::Printer ? OUT_TT_ONLY_PRECIS : OUT_DEFAULT_PRECIS;
+    font.lfQuality = use == FontUse::Unsmoothed ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY;
+    font.lfPitchAndFamily = static_cast<BYTE>(request.family == kBookAntiqua975.family ? FF_ROMAN : FF_SWISS);
+    family.copy(font.lfFaceName, LF_FACESIZE - 1);
+    return Font(CreateFontIndirectW(&font));
+}
+
+} // namespace lumivar::win32

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "shared/fonts.h"
+#include "shared/twips.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace lumivar::win32 {
+
+// GDI objects and device contexts owned like any other resource.
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+template <typename Handle> using GdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
+using Font = GdiObject<HFONT>;
+using Bitmap = GdiObject<HBITMAP>;
+using Brush = GdiObject<HBRUSH>;
+
+struct DcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using OwnedDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+// Selects an object into a device context for a scope.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(m_dc, m_previous); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+    Selection(Selection&&) = delete;
+    Selection& operator=(Selection&&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
+[[nodiscard]] std::wstring widen(std::string_view utf8);
+
+inline constexpr int kDesignDpi = 96;
+inline constexpr int kTwipsPerInch = 1440;
+
+// The window's dots per inch: its monitor's where the system tells them.
+[[nodiscard]] int dpiOf(HWND window);
+
+[[nodiscard]] inline int twipsToDevice(int twips, int dpi)
+{
+    return MulDiv(twips, dpi, kTwipsPerInch);
+}
+[[nodiscard]] inline RECT toDevice(TwipsRect twips, int dpi)
+{
+    const int left = twipsToDevice(twips.left, dpi);
+    const int top = twipsToDevice(twips.top, dpi);
+    return {left, top, left + twipsToDevice(twips.width, dpi), top + twipsToDevice(twips.height, dpi)};
+}
+
+// The font by its Windows name, or the nearest this system has, at `dpi`
+// device pixels per inch. Labels of the plane ask for it unsmoothed, and
+// printers for an outline font.
+enum class FontUse : std::uint8_t { Screen, Unsmoothed, Printer };
+[[nodiscard]] Font createFont(FontRequest request, int dpi, FontUse use = FontUse::Screen);
+
+} // namespace lumivar::win32
