@@ -16,7 +16,7 @@ namespace lumivar::win32 {
 namespace {
 
 // A print system that has not finished by then is taken as not answering.
-constexpr DWORD kPrintDeadlineMs = 15000;
+constexpr DWORD kPrintDeadlineMs = 10000;
 constexpr int kFrameLogical = 2;
 
 COLORREF toColorRef(Rgb colour)

@@ -64,6 +64,8 @@ private:
     bool printServer(const QString& command);
     bool admin(const QString& program, const QStringList& arguments);
     void addPrinter(const QString& name, const QString& ppd, const QStringList& options);
+    // Starts the program and plots a curve.
+    void startProgram();
     // What came of a click on "Stampa": the text of a message box, which was
     // closed, or a printout, rendered; neither when nothing came by the deadline.
     struct PrintResult {
@@ -129,6 +131,26 @@ void TestEndToEndPrint::initTestCase()
     // The user's own printer options live here, not in the machine's home.
     QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("home/.cups")));
     m_session->setEnvironment(QStringLiteral("HOME"), m_folder.filePath(QStringLiteral("home")));
+    startProgram();
+}
+
+void TestEndToEndPrint::startProgram()
+{
+    m_program.reset();
+    if (Lumivar::isWindowsProgram()) {
+        // wine keeps what it learnt of a printer's paper in its prefix: each
+        // start gets a fresh copy of the booted one.
+        const QString booted = qEnvironmentVariable("WINEPREFIX");
+        const QString previous = m_session->environment().value(QStringLiteral("WINEPREFIX"));
+        const QString prefix = m_folder.filePath(QStringLiteral("wine"));
+        if (previous == prefix) {
+            QVERIFY(admin(QStringLiteral("wineserver"), {QStringLiteral("-k")}));
+            QVERIFY(admin(QStringLiteral("wineserver"), {QStringLiteral("-w")}));
+        }
+        QVERIFY(QDir(prefix).removeRecursively());
+        QVERIFY(admin(QStringLiteral("cp"), {QStringLiteral("-a"), booted, prefix}));
+        m_session->setEnvironment(QStringLiteral("WINEPREFIX"), prefix);
+    }
     m_program = std::make_unique<Lumivar>(*m_session);
     QVERIFY(m_program->mainWindow().has_value());
 
@@ -166,6 +188,10 @@ QString TestEndToEndPrint::queuedJobs() const
 
 TestEndToEndPrint::PrintResult TestEndToEndPrint::print()
 {
+    // wine reads the print server's printers once, as a program starts.
+    if (Lumivar::isWindowsProgram()) {
+        startProgram();
+    }
     m_program->clickControl("Command3");
     QString job;
     waitUntil([&] {
@@ -249,6 +275,10 @@ void TestEndToEndPrint::windowIsWholeOnThePrintersPaper()
     QFETCH(bool, margins);
     QFETCH(QSize, window);
     QFETCH(QSize, paper);
+    if (Lumivar::isWindowsProgram() && !userOptions.isEmpty()) {
+        QSKIP(
+            "The user's CUPS options are not Windows settings: wine's driver gives them margins of its own");
+    }
 
     const QString queue = QStringLiteral("lumivar-%1")
                               .arg(QTest::currentDataTag())
@@ -306,6 +336,9 @@ void TestEndToEndPrint::windowIsWholeOnThePrintersPaper()
 
 void TestEndToEndPrint::refusalsAreReported()
 {
+    if (Lumivar::isWindowsProgram()) {
+        QSKIP("wine's spooler hands a finished job to CUPS and does not pass CUPS's refusal back");
+    }
     const QString printer = QStringLiteral("lumivar-refusing");
     addPrinter(printer, kPpd, {});
     const struct {
@@ -352,8 +385,11 @@ void TestEndToEndPrint::serverFailuresAreReported()
     const auto message = m_program->dismissMessage();
     qInfo("%s: message after %lld ms", QTest::currentDataTag(), clock.elapsed());
     QVERIFY2(message, "a message box");
-    QVERIFY2(message->startsWith(QStringLiteral("Il servizio di stampa non risponde.")),
-             qPrintable(*message));
+    // Windows tells a program only that its job failed, unless it hangs.
+    QVERIFY2(
+        message->startsWith(QStringLiteral("Il servizio di stampa non risponde."))
+            || (Lumivar::isWindowsProgram() && message->contains(QStringLiteral("ha rifiutato la stampa."))),
+        qPrintable(*message));
     QVERIFY(m_program->isRunning());
     QVERIFY(m_program->waitUntilIdle());
     QCOMPARE(m_program->planeInterior(), plane);

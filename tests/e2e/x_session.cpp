@@ -29,6 +29,7 @@ qint64 cpuTicks(qint64 pid)
 
 XSession::XSession(QSize screen) : m_environment(QProcessEnvironment::systemEnvironment())
 {
+    ++s_sessions;
     m_server = std::make_unique<QProcess>();
     m_server->setProcessChannelMode(QProcess::SeparateChannels);
     // -displayfd picks a free display and tells its number.
@@ -83,6 +84,13 @@ XSession::XSession(QSize screen) : m_environment(QProcessEnvironment::systemEnvi
 
 XSession::~XSession()
 {
+    // wine's desktop process, which serves the clipboard too, belongs to the
+    // display of the first session: once every session has gone, the next
+    // test's programs start their own.
+    if (--s_sessions == 0 && Lumivar::isWindowsProgram()) {
+        (void)run(QStringLiteral("wineserver"), {QStringLiteral("-k")});
+        (void)run(QStringLiteral("wineserver"), {QStringLiteral("-w")});
+    }
     for (auto* process : {m_windowManager.get(), m_server.get()}) {
         if (process != nullptr && process->state() != QProcess::NotRunning) {
             process->terminate();
@@ -280,7 +288,10 @@ QImage Lumivar::planeInterior() const
 void Lumivar::typeInto(int box, const QString& text) const
 {
     clickControl("Text" + std::to_string(box));
-    m_session.key(QStringLiteral("ctrl+a"));
+    // Selected from the end, as every edit box allows; Ctrl+A is not one of
+    // Windows' edit keys.
+    m_session.key(QStringLiteral("End"));
+    m_session.key(QStringLiteral("shift+Home"));
     m_session.key(QStringLiteral("BackSpace"));
     if (!text.isEmpty()) {
         m_session.typeText(text);

@@ -91,6 +91,7 @@ private:
     QProcessEnvironment m_environment;
     std::unique_ptr<QProcess> m_server;
     std::unique_ptr<QProcess> m_windowManager;
+    static inline int s_sessions = 0; // alive at once
 };
 
 // The program under test, started on a session.

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# A fresh 32-bit wine prefix for the Windows program's tests, with one
-# wineserver kept alive for the whole run.
+# A fresh 32-bit wine prefix for the Windows program's tests.
 # Usage: wine_prefix.sh start|stop PREFIX
 set -euo pipefail
 action=$1
@@ -20,11 +19,11 @@ start)
         sleep 0.1
     done
     export DISPLAY=":$(head -n1 "$WINEPREFIX.display")"
-    # One server for the whole run, started first so that every wine call
-    # uses it; it outlives this script, so it must not hold the test's output.
-    mkdir -p "$WINEPREFIX"
-    wineserver -p </dev/null >/dev/null 2>&1
     wineboot -i </dev/null >/dev/null 2>&1
+    # The desktop process, which also serves the clipboard, belongs to the
+    # display it started on: each test session starts its own.
+    wineserver -k
+    wineserver -w
     # wine does not look for its own fonts where Debian puts them.
     cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
     ;;
