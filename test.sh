@@ -6,16 +6,22 @@ cd "$(dirname "$0")"
 scripts/ensure-packages.sh test
 
 jobs=$(nproc)
+# The Windows program first: the debug build tests it under wine as well.
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
 for preset in debug release asan; do
-    cmake --preset "$preset" >/dev/null
+    windows=()
+    [ "$preset" = debug ] && windows=(-DLUMIVAR_WINDOWS_BUILD="$PWD/build/windows")
+    cmake --preset "$preset" "${windows[@]}" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
 done
 
 scripts/static-analysis.sh
 scripts/package-check.sh
 
-# The debug build runs the whole suite, end-to-end tests included; the
-# release build runs it again where the optimiser might change results.
+# The debug build runs the whole suite, end-to-end tests included, for the
+# Linux and the Windows program; the release build runs it again where the
+# optimiser might change results.
 ctest --preset debug -j "$jobs" --output-on-failure
 ctest --preset release -j "$jobs" --output-on-failure -LE e2e
 # Every test again under AddressSanitizer, LeakSanitizer and UBSan, the real

@@ -15,6 +15,9 @@ test_packages=(
     cups cups-client cups-bsd printer-driver-cups-pdf ghostscript poppler-utils
     clang clang-tidy clang-format cppcheck libclang-rt-dev
     dpkg-dev desktop-file-utils appstream
+    # The Windows program: built with mingw-w64, packaged with wixl, tested
+    # under 32-bit wine.
+    g++-mingw-w64-i686-posix wixl wine wine32:i386 fonts-wine
 )
 
 case "${1:-}" in
@@ -42,5 +45,9 @@ fi
 
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# wine32 is an i386 package.
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${as_root[@]}" dpkg --add-architecture i386
+fi
 "${as_root[@]}" apt-get update -q
 "${as_root[@]}" apt-get install -y -q "${missing[@]}"

@@ -208,7 +208,7 @@ void PlaneRaster::setPoints(std::span<const PlanePoint> points, Rgb colour)
     // Held in locals: a store through the pixel pointer could alias any
     // member, which would then be read again for every point.
     const Pixel pixel = toPixel(colour);
-    Pixel* const pixels = m_pixels.data();
+    Pixel* const store = m_pixels.data();
     const std::ptrdiff_t stride = m_deviceWidth;
     const int thickness = m_thickness;
     const double perCellX = m_devicePerCellX;
@@ -240,7 +240,7 @@ void PlaneRaster::setPoints(std::span<const PlanePoint> points, Rgb colour)
         const int column = static_cast<int>((cell->column + 0.5) * perCellX);
         const int row = static_cast<int>((cell->row + 0.5) * perCellY);
         if (thickness == 1) {
-            pixels[row * stride + column] = pixel;
+            store[row * stride + column] = pixel;
         } else {
             fill(column, row, column + thickness, row + thickness, pixel);
         }

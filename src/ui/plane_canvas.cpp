@@ -89,7 +89,7 @@ QRect PlaneCanvas::takeDirty()
     if (!dirty) {
         return {};
     }
-    return QRect(QPoint(dirty->left, dirty->top), QPoint(dirty->right - 1, dirty->bottom - 1));
+    return {QPoint(dirty->left, dirty->top), QPoint(dirty->right - 1, dirty->bottom - 1)};
 }
 
 } // namespace lumivar

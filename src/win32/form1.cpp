@@ -204,8 +204,8 @@ void Form1::layout()
 
 PlaneView& Form1::planeView() const
 {
-    HWND plane = m_controls[controlIndex("PicPianoCart")];
-    return *reinterpret_cast<PlaneView*>(GetWindowLongPtrW(plane, GWLP_USERDATA));
+    HWND window = m_controls[controlIndex("PicPianoCart")];
+    return *reinterpret_cast<PlaneView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 void Form1::updateScrollBars()

@@ -30,16 +30,17 @@ bool clickFocusedButton(const MSG& message)
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int showCommand)
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*lpCmdLine*/, int nShowCmd)
 {
     using namespace lumivar::win32;
+    HINSTANCE instance = hInstance;
     Program program{instance};
     program.helpOwner =
         CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     PlaneView::registerClass(instance);
     Form1::registerClass(instance);
     Dialog::registerClass(instance);
-    if (Form1::open(program, showCommand) == nullptr) {
+    if (Form1::open(program, nShowCmd) == nullptr) {
         MessageBoxW(nullptr, L"Impossibile aprire la finestra del programma.",
                     widen(lumivar::kProgramTitle).c_str(), MB_OK | MB_ICONERROR);
         return 1;
@@ -51,7 +52,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
         }
         // Tab and the arrow keys move between each window's controls.
         HWND window = GetAncestor(message.hwnd, GA_ROOT);
-        if (window != nullptr && IsDialogMessageW(window, &message)) {
+        if (window != nullptr && IsDialogMessageW(window, &message) != FALSE) {
             continue;
         }
         TranslateMessage(&message);

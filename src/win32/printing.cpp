@@ -324,7 +324,7 @@ std::optional<std::string> printForm(const PrintedForm& form)
             return job->problem;
         }
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT) != FALSE) {
             DispatchMessageW(&message);
         }
     }

@@ -29,7 +29,11 @@ qint64 cpuTicks(qint64 pid)
 
 XSession::XSession(QSize screen) : m_environment(QProcessEnvironment::systemEnvironment())
 {
-    ++s_sessions;
+    // wine's desktop process, which serves the clipboard too, belongs to the
+    // display it started on: the first session's, once any earlier is gone.
+    if (s_sessions++ == 0 && Lumivar::isWindowsProgram()) {
+        endWine();
+    }
     m_server = std::make_unique<QProcess>();
     m_server->setProcessChannelMode(QProcess::SeparateChannels);
     // -displayfd picks a free display and tells its number.
@@ -84,12 +88,8 @@ XSession::XSession(QSize screen) : m_environment(QProcessEnvironment::systemEnvi
 
 XSession::~XSession()
 {
-    // wine's desktop process, which serves the clipboard too, belongs to the
-    // display of the first session: once every session has gone, the next
-    // test's programs start their own.
     if (--s_sessions == 0 && Lumivar::isWindowsProgram()) {
-        (void)run(QStringLiteral("wineserver"), {QStringLiteral("-k")});
-        (void)run(QStringLiteral("wineserver"), {QStringLiteral("-w")});
+        endWine();
     }
     for (auto* process : {m_windowManager.get(), m_server.get()}) {
         if (process != nullptr && process->state() != QProcess::NotRunning) {
@@ -100,6 +100,12 @@ XSession::~XSession()
             }
         }
     }
+}
+
+void XSession::endWine() const
+{
+    (void)run(QStringLiteral("wineserver"), {QStringLiteral("-k")});
+    (void)run(QStringLiteral("wineserver"), {QStringLiteral("-w")});
 }
 
 std::optional<QString> XSession::run(const QString& program, const QStringList& arguments,

@@ -86,6 +86,9 @@ public:
     void key(const QString& keys) const;
 
 private:
+    // Ends every wine process of the prefix, and its server.
+    void endWine() const;
+
     QString m_display;
     QTemporaryDir m_runtimeDir;
     QProcessEnvironment m_environment;
