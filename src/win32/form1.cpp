@@ -210,24 +210,53 @@ PlaneView& Form1::planeView() const
 
 void Form1::updateScrollBars()
 {
-    const SIZE design{twipsToDevice(kForm1ClientTwips.width, m_dpi),
-                      twipsToDevice(kForm1ClientTwips.height, m_dpi)};
-    // Twice: a scroll bar that appears narrows the other way's page.
-    for (int pass = 0; pass < 2; ++pass) {
-        RECT area{};
-        GetClientRect(m_window, &area);
-        SCROLLINFO info{};
-        info.cbSize = sizeof(info);
-        info.fMask = SIF_RANGE | SIF_PAGE;
-        info.nMax = design.cx - 1;
-        info.nPage = static_cast<UINT>(area.right);
-        SetScrollInfo(m_window, SB_HORZ, &info, TRUE);
-        info.nMax = design.cy - 1;
-        info.nPage = static_cast<UINT>(area.bottom);
-        SetScrollInfo(m_window, SB_VERT, &info, TRUE);
+    // Setting a bar resizes the client area, and so may the window manager
+    // meanwhile: that comes back here, and the bars are worked out again
+    // until they hold.
+    if (m_fittingScrollBars) {
+        m_resizedWhileFitting = true;
+        return;
     }
+    m_fittingScrollBars = true;
+    constexpr int kMostPasses = 4;
+    for (int pass = 0; pass < kMostPasses; ++pass) {
+        m_resizedWhileFitting = false;
+        fitScrollBars();
+        if (!m_resizedWhileFitting) {
+            break;
+        }
+    }
+    m_fittingScrollBars = false;
     scrollBy(SB_HORZ, 0);
     scrollBy(SB_VERT, 0);
+}
+
+void Form1::fitScrollBars()
+{
+    // From the area the window would have without any bar.
+    const SIZE design{twipsToDevice(kForm1ClientTwips.width, m_dpi),
+                      twipsToDevice(kForm1ClientTwips.height, m_dpi)};
+    const auto style = static_cast<DWORD>(GetWindowLongW(m_window, GWL_STYLE));
+    const int barWidth = GetSystemMetrics(SM_CXVSCROLL);
+    const int barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    RECT area{};
+    GetClientRect(m_window, &area);
+    const int width = area.right + ((style & WS_VSCROLL) != 0 ? barWidth : 0);
+    const int height = area.bottom + ((style & WS_HSCROLL) != 0 ? barHeight : 0);
+    bool across = width < design.cx;
+    bool down = height < design.cy;
+    // A bar one way narrows the other way's page.
+    down = down || (across && height - barHeight < design.cy);
+    across = across || (down && width - barWidth < design.cx);
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE;
+    info.nMax = design.cx - 1;
+    info.nPage = static_cast<UINT>(std::max(0, width - (down ? barWidth : 0)));
+    SetScrollInfo(m_window, SB_HORZ, &info, TRUE);
+    info.nMax = design.cy - 1;
+    info.nPage = static_cast<UINT>(std::max(0, height - (across ? barHeight : 0)));
+    SetScrollInfo(m_window, SB_VERT, &info, TRUE);
 }
 
 void Form1::scrollBy(int bar, int pixels)

@@ -38,6 +38,7 @@ private:
     void createControls();
     void layout();
     void updateScrollBars();
+    void fitScrollBars();
     void scroll(int bar, WORD request);
     void scrollBy(int bar, int pixels);
     void command(int controlIndex);
@@ -58,6 +59,8 @@ private:
     PlotCursor m_cursor;
     int m_dpi = kDesignDpi;
     POINT m_scrolled{0, 0};
+    bool m_fittingScrollBars = false;
+    bool m_resizedWhileFitting = false;
 };
 
 } // namespace lumivar::win32
