@@ -179,11 +179,17 @@ void drawControl(HDC dc, const PageTransform& page, const ControlEntry& entry, c
         RestoreDC(dc, saved);
         break;
     }
-    case ControlKind::PushButton:
+    case ControlKind::PushButton: {
         frame(dc, place, edge, white, shadow);
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
-                  DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
+        // Centred down as well: a caption that may wrap is measured first.
+        RECT caption = place;
+        constexpr UINT kFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &caption, kFormat | DT_CALCRECT);
+        const LONG down = ((place.bottom - place.top) - (caption.bottom - caption.top)) / 2;
+        place.top += std::max(0L, down);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place, kFormat);
         break;
+    }
     case ControlKind::CheckBox: {
         const int box = page.y(top + 13) - page.y(top);
         const int boxTop = (place.top + place.bottom - box) / 2;
