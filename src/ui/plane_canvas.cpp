@@ -81,7 +81,7 @@ const QImage& PlaneCanvas::image() const
     return m_image;
 }
 
-QRect PlaneCanvas::takeDirty()
+QRect PlaneCanvas::takeDirtyRect()
 {
     const auto dirty = PlaneRaster::takeDirty();
     // A new view tells anything that caches images by key that it changed.

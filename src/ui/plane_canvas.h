@@ -30,7 +30,7 @@ public:
     }
     [[nodiscard]] const QFont& labelFont() const { return m_labelFont; }
     // The logical rectangle drawn over since the last call.
-    QRect takeDirty();
+    QRect takeDirtyRect();
 
 private:
     QFont m_labelFont;

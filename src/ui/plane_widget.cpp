@@ -24,7 +24,7 @@ PlaneWidget::PlaneWidget(QWidget* parent) : QFrame(parent)
     // One repaint per batch of primitives rather than one per primitive.
     m_canvas.setDirtyListener([this] {
         QMetaObject::invokeMethod(
-            this, [this] { update(m_canvas.takeDirty().translated(contentsRect().topLeft())); },
+            this, [this] { update(m_canvas.takeDirtyRect().translated(contentsRect().topLeft())); },
             Qt::QueuedConnection);
     });
 }
