@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace lumivar::win32 {
 
@@ -312,18 +313,29 @@ void Form1::scroll(int bar, WORD request)
 
 void Form1::command(int controlIndex)
 {
+    using Handler = void (Form1::*)();
+    static constexpr std::array<std::pair<std::string_view, Handler>, 5> kCommands{{
+        {"Command1", &Form1::plotCurves},
+        {"Command2", &Form1::reset},
+        {"Command3", &Form1::printWindow},
+        {"Command4", &Form1::closeProgram},
+        {"Command5", &Form1::openHelp},
+    }};
     const std::string_view name = kForm1Controls.at(static_cast<std::size_t>(controlIndex)).name;
-    if (name == "Command1") {
-        plotCurves();
-    } else if (name == "Command2") {
-        reset();
-    } else if (name == "Command3") {
-        printWindow();
-    } else if (name == "Command4") {
-        PostQuitMessage(0); // every window goes, help windows included
-    } else if (name == "Command5") {
-        Dialog::open(m_program);
+    if (const auto* found = std::ranges::find(kCommands, name, &std::pair<std::string_view, Handler>::first);
+        found != kCommands.end()) {
+        (this->*found->second)();
     }
+}
+
+void Form1::closeProgram()
+{
+    PostQuitMessage(0); // every window goes, help windows included
+}
+
+void Form1::openHelp()
+{
+    Dialog::open(m_program);
 }
 
 void Form1::DisegnaAssi()

@@ -47,6 +47,8 @@ private:
     void plotCurves();
     void reset();
     void printWindow();
+    void closeProgram();
+    void openHelp();
     void report(const std::string& message);
     [[nodiscard]] PlaneView& planeView() const;
     [[nodiscard]] PlaneRaster& plane() const { return planeView().raster(); }
