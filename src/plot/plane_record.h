@@ -52,7 +52,7 @@ public:
     // Keeps points, by the cells cellBits() gave them, above every line and
     // label so far. They join the points below when the next line or label
     // comes, away from the drawing.
-    void recordPoints(CellBits cells) { m_pointsAbove.push_back(cells); }
+    void recordPoints(const CellBits& cells) { m_pointsAbove.push_back(cells); }
 
     // Draws everything again on a surface, lowest first, points in `colour`.
     void replay(Surface& target, Rgb colour) const;

@@ -18,9 +18,9 @@ constexpr int kFirstControlId = 100;
 constexpr int kScrollLinePixels = 20;
 constexpr std::array kTableFonts{kSansSerif825, kSansSerif12, kBookAntiqua975};
 
-std::size_t fontIndex(FontRequest request)
+std::size_t fontIndex(const FontRequest& request)
 {
-    const auto* found = std::ranges::find_if(kTableFonts, [request](FontRequest font) {
+    const auto* found = std::ranges::find_if(kTableFonts, [&request](const FontRequest& font) {
         return font.family == request.family && font.pointSize == request.pointSize;
     });
     return found == kTableFonts.end() ? 0 : static_cast<std::size_t>(found - kTableFonts.begin());

@@ -162,7 +162,7 @@ LRESULT CALLBACK PlaneView::procedure(HWND window, UINT message, WPARAM wParam, 
         break;
     case WM_NCDESTROY: {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        const std::unique_ptr<PlaneView> owned(view); // the window owned it
+        std::default_delete<PlaneView>{}(view); // the window owned it
         return 0;
     }
     case WM_PAINT:

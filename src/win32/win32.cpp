@@ -57,7 +57,7 @@ bool hasFamily(const std::wstring& family)
 
 // The designed families, then what a Windows system without them has
 // nearest; outline fonts only where they must scale.
-std::wstring familyFor(FontRequest request, FontUse use)
+std::wstring familyFor(const FontRequest& request, FontUse use)
 {
     const bool serif = request.family == kBookAntiqua975.family;
     const std::array<std::wstring, 3> candidates =
@@ -77,7 +77,7 @@ std::wstring familyFor(FontRequest request, FontUse use)
 
 } // namespace
 
-Font createFont(FontRequest request, int dpi, FontUse use)
+Font createFont(const FontRequest& request, int dpi, FontUse use)
 {
     const std::wstring family = familyFor(request, use);
     LOGFONTW font{};

@@ -53,7 +53,7 @@ inline constexpr int kTwipsPerInch = 1440;
 {
     return MulDiv(twips, dpi, kTwipsPerInch);
 }
-[[nodiscard]] inline RECT toDevice(TwipsRect twips, int dpi)
+[[nodiscard]] inline RECT toDevice(const TwipsRect& twips, int dpi)
 {
     const int left = twipsToDevice(twips.left, dpi);
     const int top = twipsToDevice(twips.top, dpi);
@@ -64,6 +64,6 @@ inline constexpr int kTwipsPerInch = 1440;
 // device pixels per inch. Labels of the plane ask for it unsmoothed, and
 // printers for an outline font.
 enum class FontUse : std::uint8_t { Screen, Unsmoothed, Printer };
-[[nodiscard]] Font createFont(FontRequest request, int dpi, FontUse use = FontUse::Screen);
+[[nodiscard]] Font createFont(const FontRequest& request, int dpi, FontUse use = FontUse::Screen);
 
 } // namespace lumivar::win32
