@@ -393,6 +393,12 @@ void TestEndToEndPrint::serverFailuresAreReported()
     QVERIFY(m_program->isRunning());
     QVERIFY(m_program->waitUntilIdle());
     QCOMPARE(m_program->planeInterior(), plane);
+    if (Lumivar::isWindowsProgram()) {
+        // wine hands a job over to the server from inside the program: one
+        // the program gave up waiting for would still reach the server once
+        // it is back, and print later, as a spooled job does on Windows.
+        m_program.reset();
+    }
 
     QVERIFY(printServer(QStringLiteral("stop")));
     QVERIFY(printServer(QStringLiteral("start")));
