@@ -64,26 +64,17 @@ void Dialog::layout()
 
 LRESULT CALLBACK Dialog::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* dialog = attachedObject<Dialog>(window, message, lParam);
     switch (message) {
-    case WM_NCCREATE:
-        dialog = static_cast<Dialog*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
-        break;
     case WM_CREATE:
         dialog->create(window);
         return 0;
-    case WM_DPICHANGED: {
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+        takeSuggestedPlace(window, lParam);
         dialog->layout();
         return 0;
-    }
     case WM_NCDESTROY: {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        const std::unique_ptr<Dialog> owned(dialog);
-        if (owned) {
+        if (const auto owned = detachObject<Dialog>(window)) {
             owned->m_program.windowClosed();
         }
         break;

@@ -77,28 +77,6 @@ std::array<std::size_t, kForm1Controls.size()> creationOrder()
     return order;
 }
 
-std::string narrow(const std::wstring& wide)
-{
-    if (wide.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(wide.size());
-    std::string utf8(static_cast<std::size_t>(
-                         WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)),
-                     '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr,
-                        nullptr);
-    return utf8;
-}
-
-std::wstring textOf(HWND control)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 } // namespace
 
 void Form1::registerClass(HINSTANCE instance)
@@ -205,8 +183,7 @@ void Form1::layout()
 
 PlaneView& Form1::planeView() const
 {
-    HWND window = m_controls[controlIndex("PicPianoCart")];
-    return *reinterpret_cast<PlaneView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return *objectOf<PlaneView>(m_controls[controlIndex("PicPianoCart")]);
 }
 
 void Form1::updateScrollBars()
@@ -356,7 +333,7 @@ void Form1::plotCurves()
     input.curveTicked = SendMessageW(m_controls[controlIndex("Check1")], BM_GETCHECK, 0, 0) == BST_CHECKED;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (input.curveTicked) {
-            texts[i] = narrow(textOf(m_controls[controlIndex("Text" + std::to_string(i + 1))]));
+            texts[i] = narrow(windowText(m_controls[controlIndex("Text" + std::to_string(i + 1))]));
         }
         input.texts[i] = texts[i];
     }
@@ -376,7 +353,7 @@ void Form1::printWindow()
 {
     PrintedForm form{plane().record(), plane().mapping(), {}, {}};
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
-        form.texts[i] = textOf(m_controls[i]);
+        form.texts[i] = windowText(m_controls[i]);
         form.checked[i] = kForm1Controls[i].kind == ControlKind::CheckBox
                           && SendMessageW(m_controls[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
@@ -392,12 +369,8 @@ void Form1::report(const std::string& message)
 
 LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* form = attachedObject<Form1>(window, message, lParam);
     switch (message) {
-    case WM_NCCREATE:
-        form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-        break;
     case WM_CREATE:
         form->create(window);
         return 0;
@@ -415,13 +388,10 @@ LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_MOUSEWHEEL:
         form->scrollBy(SB_VERT, -GET_WHEEL_DELTA_WPARAM(wParam) * kScrollLinePixels * 3 / WHEEL_DELTA);
         return 0;
-    case WM_DPICHANGED: {
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+        takeSuggestedPlace(window, lParam);
         form->layout();
         return 0;
-    }
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
             const int index = LOWORD(wParam) - kFirstControlId;
@@ -431,9 +401,7 @@ LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPAR
         }
         return 0;
     case WM_NCDESTROY: {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        const std::unique_ptr<Form1> owned(form);
-        if (owned) {
+        if (const auto owned = detachObject<Form1>(window)) {
             owned->m_program.windowClosed();
         }
         break;

@@ -12,13 +12,6 @@ namespace {
 // The control that holds a message box's text.
 constexpr int kMessageTextId = 0xffff;
 
-std::wstring windowText(HWND window)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 void copyToClipboard(HWND owner, const std::wstring& text)
 {
     if (OpenClipboard(owner) == FALSE) {

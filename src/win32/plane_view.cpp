@@ -25,14 +25,13 @@ BITMAPINFO topDownInfo(int width, int height)
     return info;
 }
 
-// The label in the system's rendering of the label font, unsmoothed.
-LabelGlyphs rasteriseLabel(std::string_view text, double ratio)
+// The label in the system's rendering of the label font, made unsmoothed
+// at the raster's resolution.
+LabelGlyphs rasteriseLabel(HFONT font, std::string_view text)
 {
     const std::wstring label = widen(text);
-    const Font font =
-        createFont(kSansSerif825, static_cast<int>(std::lround(kDesignDpi * ratio)), FontUse::Unsmoothed);
     const OwnedDc dc(CreateCompatibleDC(nullptr));
-    const Selection fontSelection(dc.get(), font.get());
+    const Selection fontSelection(dc.get(), font);
     SIZE extent{};
     GetTextExtentPoint32W(dc.get(), label.c_str(), static_cast<int>(label.size()), &extent);
     TEXTMETRICW metrics{};
@@ -85,7 +84,10 @@ void PlaneView::registerClass(HINSTANCE instance)
     RegisterClassExW(&windowClass);
 }
 
-PlaneView::PlaneView(HWND window) : m_window(window), m_raster(rasteriseLabel)
+PlaneView::PlaneView(HWND window)
+    : m_window(window), m_raster([this](std::string_view text, double /*ratio: the font's, set by fit()*/) {
+        return rasteriseLabel(m_labelFont.get(), text);
+    })
 {
     const ControlEntry& entry = *findForm1Control("PicPianoCart");
     m_raster.setOuterWidthTwips(static_cast<float>(entry.geometry.width));
@@ -95,7 +97,12 @@ PlaneView::PlaneView(HWND window) : m_window(window), m_raster(rasteriseLabel)
 
 void PlaneView::fit(int dpi)
 {
-    m_dpi = dpi;
+    // One font for every label at this resolution, made before the raster
+    // draws them again.
+    if (!m_labelFont || dpi != m_dpi) {
+        m_labelFont = createFont(kSansSerif825, dpi, FontUse::Unsmoothed);
+        m_dpi = dpi;
+    }
     const TwipsRect designed = findForm1Control("PicPianoCart")->geometry;
     m_raster.resize(designed.width / kTwipsPerPixel - 2 * kFrameLogical,
                     designed.height / kTwipsPerPixel - 2 * kFrameLogical, double(dpi) / kDesignDpi);
@@ -155,16 +162,14 @@ void PlaneView::paint()
 
 LRESULT CALLBACK PlaneView::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* view = reinterpret_cast<PlaneView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* view = objectOf<PlaneView>(window);
     switch (message) {
     case WM_NCCREATE:
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new PlaneView(window)));
         break;
-    case WM_NCDESTROY: {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        std::default_delete<PlaneView>{}(view); // the window owned it
+    case WM_NCDESTROY:
+        (void)detachObject<PlaneView>(window); // the window owned it
         return 0;
-    }
     case WM_PAINT:
         if (view != nullptr) {
             view->paint();

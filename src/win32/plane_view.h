@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/plane_raster.h"
+#include "win32.h"
 
 #include <windows.h>
 
@@ -32,8 +33,9 @@ private:
     [[nodiscard]] RECT interiorDevice() const;
 
     HWND m_window;
+    Font m_labelFont; // at m_dpi
+    int m_dpi = kDesignDpi;
     PlaneRaster m_raster;
-    int m_dpi = 96;
 };
 
 } // namespace lumivar::win32

@@ -253,17 +253,6 @@ std::wstring defaultPrinter()
     return name;
 }
 
-std::string narrowName(const std::wstring& wide)
-{
-    std::string utf8(static_cast<std::size_t>(
-                         WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr)),
-                     '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr,
-                        nullptr);
-    utf8.resize(utf8.empty() ? 0 : utf8.size() - 1);
-    return utf8;
-}
-
 std::optional<std::string> printOnDefaultPrinter(const PrintedForm& form)
 {
     const std::wstring printer = defaultPrinter();
@@ -272,22 +261,22 @@ std::optional<std::string> printOnDefaultPrinter(const PrintedForm& form)
     }
     const OwnedDc dc(CreateDCW(L"WINSPOOL", printer.c_str(), nullptr, nullptr));
     if (!dc) {
-        return printProblemMessage(PrintProblem::ServiceSilent, narrowName(printer));
+        return printProblemMessage(PrintProblem::ServiceSilent, narrow(printer));
     }
     const std::wstring title = widen(kProgramTitle);
     DOCINFOW document{};
     document.cbSize = sizeof(document);
     document.lpszDocName = title.c_str();
     if (StartDocW(dc.get(), &document) <= 0) {
-        return printProblemMessage(PrintProblem::Refused, narrowName(printer));
+        return printProblemMessage(PrintProblem::Refused, narrow(printer));
     }
     if (StartPage(dc.get()) <= 0) {
         AbortDoc(dc.get());
-        return printProblemMessage(PrintProblem::Refused, narrowName(printer));
+        return printProblemMessage(PrintProblem::Refused, narrow(printer));
     }
     drawForm(dc.get(), form);
     if (EndPage(dc.get()) <= 0 || EndDoc(dc.get()) <= 0) {
-        return printProblemMessage(PrintProblem::Refused, narrowName(printer));
+        return printProblemMessage(PrintProblem::Refused, narrow(printer));
     }
     return std::nullopt;
 }

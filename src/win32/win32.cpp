@@ -17,6 +17,34 @@ std::wstring widen(std::string_view utf8)
     return wide;
 }
 
+std::string narrow(std::wstring_view wide)
+{
+    if (wide.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(wide.size());
+    std::string utf8(static_cast<std::size_t>(
+                         WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                        nullptr);
+    return utf8;
+}
+
+std::wstring windowText(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void takeSuggestedPlace(HWND window, LPARAM suggestedRect)
+{
+    const auto* suggested = reinterpret_cast<const RECT*>(suggestedRect);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 int dpiOf(HWND window)
 {
     // Windows 10 1607 and later know a window's own; earlier ones have one

@@ -42,6 +42,36 @@ private:
 };
 
 [[nodiscard]] std::wstring widen(std::string_view utf8);
+[[nodiscard]] std::string narrow(std::wstring_view wide);
+// A window's text, a control's caption or contents.
+[[nodiscard]] std::wstring windowText(HWND window);
+
+// A window's C++ object, kept in its user data.
+template <typename Object> [[nodiscard]] Object* objectOf(HWND window)
+{
+    return reinterpret_cast<Object*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+// The object given as the creation parameter, which the window owns from
+// WM_NCCREATE on; for any later message, the object it holds.
+template <typename Object> [[nodiscard]] Object* attachedObject(HWND window, UINT message, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* object = static_cast<Object*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+        return object;
+    }
+    return objectOf<Object>(window);
+}
+// Takes the object back from a window at WM_NCDESTROY.
+template <typename Object> [[nodiscard]] std::unique_ptr<Object> detachObject(HWND window)
+{
+    std::unique_ptr<Object> object(objectOf<Object>(window));
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    return object;
+}
+
+// On WM_DPICHANGED: the window takes the place and size the system suggests.
+void takeSuggestedPlace(HWND window, LPARAM suggestedRect);
 
 inline constexpr int kDesignDpi = 96;
 inline constexpr int kTwipsPerInch = 1440;
