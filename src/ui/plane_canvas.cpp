@@ -61,8 +61,8 @@ LabelGlyphs rasterise(const QFont& font, std::string_view text, double ratio)
 } // namespace
 
 PlaneCanvas::PlaneCanvas()
-    : PlaneRaster(
-        [font = labelFontOf()](std::string_view text, double ratio) { return rasterise(font, text, ratio); })
+    // Labels are rendered only once the canvas is made and sized.
+    : PlaneRaster([this](std::string_view text, double ratio) { return rasterise(m_labelFont, text, ratio); })
     , m_labelFont(labelFontOf())
 {
 }
