@@ -1,24 +1,21 @@
 #!/usr/bin/env bash
-# A fresh 32-bit wine prefix for the Windows program's tests.
-# Usage: wine_prefix.sh start|stop PREFIX
+# A fresh 32-bit wine prefix for the Windows program's tests, in the
+# environment the tests give every wine call (WINEPREFIX and the rest).
+# Usage: wine_prefix.sh start|stop
 set -euo pipefail
 action=$1
-export WINEPREFIX=$2 WINEARCH=win32 WINEDEBUG=-all
-# No menu entries in the home folder, and no offer to install Mono or Gecko.
-export WINEDLLOVERRIDES="winemenubuilder.exe,mscoree,mshtml="
+: "${WINEPREFIX:?the prefix to make}"
 
 case "$action" in
 start)
     rm -rf "$WINEPREFIX"
     # wine needs a display even to boot; a private one, gone afterwards.
-    Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$WINEPREFIX.display" 2>/dev/null &
+    # Its number arrives on the pipe once it is ready.
+    exec {display}< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
     server=$!
-    trap 'kill $server 2>/dev/null || true; rm -f "$WINEPREFIX.display"' EXIT
-    for _ in $(seq 1 150); do
-        [ -s "$WINEPREFIX.display" ] && break
-        sleep 0.1
-    done
-    export DISPLAY=":$(head -n1 "$WINEPREFIX.display")"
+    trap 'kill $server 2>/dev/null || true' EXIT
+    read -r -t 30 -u "$display" number || { echo "Xvfb did not start within 30 s" >&2; exit 1; }
+    export DISPLAY=":$number"
     wineboot -i </dev/null >/dev/null 2>&1
     # The desktop process, which also serves the clipboard, belongs to the
     # display it started on: each test session starts its own.
@@ -32,7 +29,7 @@ stop)
     rm -rf "$WINEPREFIX"
     ;;
 *)
-    echo "uso: $0 start|stop PREFIX" >&2
+    echo "uso: $0 start|stop" >&2
     exit 2
     ;;
 esac
