@@ -13,4 +13,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "Nessuno schermo raggiungibile (DISPLAY e WAYLAND_DISPLAY non impostati): Lumivar non può aprire la finestra." >&2
     exit 1
 fi
-exec build/release/src/lumivar
+exec build/release/src/qt/lumivar

@@ -1,7 +1,8 @@
 #include "plot/axes.h"
 #include "plot/light_curve.h"
 #include "plot/plane.h"
-#include "ui/plane_widget.h"
+#include "plot/text_to_number.h"
+#include "qt/plane_widget.h"
 
 #include <QApplication>
 

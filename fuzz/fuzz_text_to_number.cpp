@@ -1,6 +1,6 @@
 // Any bytes through the number reader of the parameter boxes, checked against
 // what must hold for every text.
-#include "plot/light_curve.h"
+#include "plot/text_to_number.h"
 
 #include <cmath>
 #include <cstddef>

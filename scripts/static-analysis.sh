@@ -23,14 +23,16 @@ if [ -f build/windows/compile_commands.json ]; then
 fi
 
 echo "cppcheck"
+# Filters are relative to the project: the build tree holds folders of the
+# same names for Qt's generated sources.
 cppcheck --project=build/debug/compile_commands.json \
-    --file-filter="*src/plot/*" --file-filter="*src/shared/*" --file-filter="*src/ui/*" --file-filter="*src/app/*" \
+    --file-filter="src/plot/*" --file-filter="src/shared/*" --file-filter="src/qt/*" \
     --library=qt --std=c++20 --enable=warning,performance,portability,style \
     --inline-suppr --suppress=missingIncludeSystem --suppress=unmatchedSuppression \
     --suppress=normalCheckLevelMaxBranches \
     --error-exitcode=1 -q
 if [ -f build/windows/compile_commands.json ]; then
-    cppcheck --project=build/windows/compile_commands.json --file-filter="*src/win32/*" \
+    cppcheck --project=build/windows/compile_commands.json --file-filter="src/win32/*" \
         --platform=win32W --std=c++20 --enable=warning,performance,portability,style \
         --inline-suppr --suppress=missingIncludeSystem --suppress=unmatchedSuppression \
         --suppress=normalCheckLevelMaxBranches \

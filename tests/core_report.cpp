@@ -4,6 +4,7 @@
 // system's sine differs in its last bit at some phases.
 #include "plot/axes.h"
 #include "plot/light_curve.h"
+#include "plot/text_to_number.h"
 #include "shared/plane_raster.h"
 
 #include <bit>

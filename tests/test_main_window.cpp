@@ -1,8 +1,8 @@
 #include "pixel_count.h"
+#include "qt/help_window.h"
+#include "qt/main_window.h"
+#include "qt/utf8.h"
 #include "shared/texts.h"
-#include "ui/help_window.h"
-#include "ui/main_window.h"
-#include "ui/utf8.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -58,14 +58,8 @@ private slots:
     void enterClicksTheFocusedButton();
     void everyControlIsNamedForAssistiveTechnology();
     void startsEmptyAndWhite();
-    void resetDrawsTheGrid();
-    void plotWithoutCurveOnlyRedrawsTheGrid();
     void curvesOverlay();
-    void faultIsReportedAndPointsStay();
-    void everyFaultKindIsReported_data();
-    void everyFaultKindIsReported();
     void manyWindowsPlotsAndResets();
-    void boxesReadWhatTheRuleSays();
     void printSendsTheWholeWindow();
     void printWithoutPrinterIsReported();
     void helpWindowsOpenAtTheSamePlace();
@@ -278,26 +272,6 @@ void TestMainWindow::startsEmptyAndWhite()
     QCOMPARE(countColour(image, qRgb(255, 255, 255)), 741 * 541);
 }
 
-void TestMainWindow::resetDrawsTheGrid()
-{
-    click("Command2");
-    const QImage& image = m_form->plane().image();
-    QVERIFY(countColour(image, kGrid) > 741 * 30);
-    QCOMPARE(countColour(image, kRed), 0);
-    QCOMPARE(m_form->cursor().x, 19.0F);
-}
-
-void TestMainWindow::plotWithoutCurveOnlyRedrawsTheGrid()
-{
-    type(2, QStringLiteral("1"));
-    type(3, QStringLiteral("5"));
-    click("Command1");
-    const QImage grid = m_form->plane().image().copy();
-    QCOMPARE(countColour(grid, kRed), 0);
-    click("Command2");
-    QCOMPARE(m_form->plane().image(), grid);
-}
-
 void TestMainWindow::curvesOverlay()
 {
     tick(true);
@@ -342,109 +316,6 @@ void TestMainWindow::curvesOverlay()
     QVERIFY(m_messages.isEmpty());
 }
 
-void TestMainWindow::faultIsReportedAndPointsStay()
-{
-    tick(true);
-    type(2, QStringLiteral("1"));
-    type(3, QStringLiteral("5"));
-    click("Command1");
-    m_form->DisegnaAssi(); // what the grid of the next plot covers anyway
-    const int before = countColour(m_form->plane().image(), kRed);
-
-    type(3, QStringLiteral("1E39"));
-    click("Command1");
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages.front().contains(QStringLiteral("overflow")));
-    QVERIFY(m_messages.front().contains(QStringLiteral("interrotto")));
-    QVERIFY(m_messages.front().contains(QStringLiteral("0,348")));
-    QCOMPARE(countColour(m_form->plane().image(), kRed), before);
-
-    const QStringList expected{QStringLiteral("operazione non valida"), QStringLiteral("overflow")};
-    type(2, QString());
-    type(3, QStringLiteral("1E400"));
-    click("Command1");
-    QVERIFY(m_messages.last().contains(expected[0]));
-
-    // The window goes on working.
-    type(2, QStringLiteral("2"));
-    type(3, QStringLiteral("3"));
-    type(4, QStringLiteral("-4"));
-    click("Command1");
-    QCOMPARE(m_messages.size(), 2);
-    QVERIFY(countColour(m_form->plane().image(), kRed) > before);
-}
-
-void TestMainWindow::boxesReadWhatTheRuleSays()
-{
-    tick(true);
-    type(2, QStringLiteral("1"));
-    type(3, QStringLiteral("5"));
-    click("Command1");
-    const QImage plain = m_form->plane().image().copy();
-
-    // A megabyte of blanks, or tabs and line feeds pasted in, change nothing.
-    click("Command2");
-    type(3, QString(1'000'000, QLatin1Char(' ')) + QStringLiteral("5"));
-    click("Command1");
-    QCOMPARE(m_form->plane().image(), plain);
-    QCOMPARE(m_form->findChild<QLineEdit*>(QStringLiteral("Text3"))->text().size(), 1'000'001);
-
-    click("Command2");
-    type(2, QStringLiteral(" 1\t"));
-    type(3, QStringLiteral("\n5\t\n"));
-    click("Command1");
-    QCOMPARE(m_form->plane().image(), plain);
-    QVERIFY(m_messages.isEmpty());
-}
-
-void TestMainWindow::everyFaultKindIsReported_data()
-{
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QString>("named");
-
-    const QString overflow = QStringLiteral("overflow");
-    const QString invalid = QStringLiteral("operazione non valida");
-    QTest::newRow("amplitude beyond single range") << QStringList{"", "1", "1E39", ""} << overflow;
-    QTest::newRow("mean beyond single range") << QStringList{"", "", "", "-5E38"} << overflow;
-    QTest::newRow("1E400 as start") << QStringList{"1E400", "1", "", ""} << overflow;
-    QTest::newRow("1E400 as start, no frequency") << QStringList{"1E400", "", "", ""} << invalid;
-    QTest::newRow("1E400 as frequency") << QStringList{"", "1E400", "", ""} << overflow;
-    QTest::newRow("1E400 as amplitude") << QStringList{"", "1", "1E400", ""} << overflow;
-    QTest::newRow("infinity times zero") << QStringList{"", "", "1E400", ""} << invalid;
-    QTest::newRow("1E400 as mean") << QStringList{"", "", "", "1E400"} << overflow;
-    QTest::newRow("infinities cancel") << QStringList{"", "1", "1E400", "-1E400"} << invalid;
-}
-
-void TestMainWindow::everyFaultKindIsReported()
-{
-    QFETCH(QStringList, boxes);
-    QFETCH(QString, named);
-
-    tick(true);
-    type(2, QStringLiteral("0.7"));
-    type(3, QStringLiteral("6"));
-    click("Command1");
-    m_form->DisegnaAssi();
-    const QImage before = m_form->plane().image().copy();
-
-    for (int box = 1; box <= 4; ++box) {
-        type(box, boxes[box - 1]);
-    }
-    click("Command1");
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages.front().contains(named), qPrintable(m_messages.front()));
-    QVERIFY(m_messages.front().contains(QStringLiteral("interrotto")));
-    QCOMPARE(m_form->plane().image(), before);
-
-    type(1, QString());
-    type(2, QStringLiteral("2"));
-    type(3, QStringLiteral("-4"));
-    type(4, QStringLiteral("3"));
-    click("Command1");
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY(countColour(m_form->plane().image(), kRed) > countColour(before, kRed));
-}
-
 void TestMainWindow::manyWindowsPlotsAndResets()
 {
     m_form->show();
@@ -475,7 +346,7 @@ void TestMainWindow::printSendsTheWholeWindow()
     QImage printed;
     m_form->setPrintFunction([&printed](QWidget& window) {
         printed = window.grab().toImage();
-        return std::optional<QString>();
+        return std::optional<PrintFailure>();
     });
     tick(true);
     type(2, QStringLiteral("1"));
@@ -486,10 +357,11 @@ void TestMainWindow::printSendsTheWholeWindow()
     QVERIFY(countColour(printed, kRed) > 500);
     QVERIFY(m_messages.isEmpty());
 
-    m_form->setPrintFunction([](QWidget&) { return std::optional<QString>(QStringLiteral("rifiutata")); });
+    const PrintFailure refused{PrintProblem::Refused, "ufficio", {}};
+    m_form->setPrintFunction([&refused](QWidget&) { return std::optional(refused); });
     const QImage plane = m_form->plane().image().copy();
     click("Command3");
-    QCOMPARE(m_messages, QStringList{QStringLiteral("rifiutata")});
+    QCOMPARE(m_messages, QStringList{fromUtf8(printFailureMessage(refused))});
     QCOMPARE(m_form->plane().image(), plane);
 }
 

@@ -1,9 +1,9 @@
 #include "pixel_count.h"
 #include "plot/axes.h"
 #include "plot/light_curve.h"
+#include "qt/plane_canvas.h"
+#include "qt/plane_widget.h"
 #include "resident_memory.h"
-#include "ui/plane_canvas.h"
-#include "ui/plane_widget.h"
 
 #include <QApplication>
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
 #include "plot/axes.h"
 #include "plot/light_curve.h"
-#include "ui/plane_widget.h"
+#include "qt/plane_widget.h"
 
 #include <QApplication>
 #include <QSet>

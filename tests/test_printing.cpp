@@ -1,5 +1,5 @@
-#include "ui/main_window.h"
-#include "ui/printing.h"
+#include "qt/main_window.h"
+#include "qt/printing.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -97,7 +97,7 @@ void TestPrinting::curveLiesOnItsFormula()
     QVERIFY(!page.isNull());
 
     // The plane's interior in the window, in logical pixels, and so on the page.
-    const QRect interior = form1ControlRect("PicPianoCart").adjusted(2, 2, -2, -2);
+    const QRect interior = form1ControlRect(Form1Control::PicPianoCart).adjusted(2, 2, -2, -2);
     const double perPixel = m_window.width() / 760.0 * kDpi / 72.0;
     const auto toPage = [&](double x, double y) {
         const double column = interior.left() + (x + 1.0) / 19.0 * interior.width();

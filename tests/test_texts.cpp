@@ -29,7 +29,7 @@ void TestTexts::printServiceWordsFollowAsADetail()
     QFETCH(QString, reason);
     QFETCH(QString, detail);
     const QString message =
-        QString::fromStdString(printProblemMessage(PrintProblem::Refused, "ufficio", reason.toStdString()));
+        QString::fromStdString(printFailureMessage({PrintProblem::Refused, "ufficio", reason.toStdString()}));
     QVERIFY2(message.startsWith(QStringLiteral("La stampante \"ufficio\" ha rifiutato la stampa.\n")),
              qPrintable(message));
     QCOMPARE(message.section(QLatin1Char('\n'), -1), detail);

@@ -15,4 +15,10 @@ inline constexpr FontRequest kSansSerif825{"MS Sans Serif", 8.25};
 inline constexpr FontRequest kSansSerif12{"MS Sans Serif", 12.0};
 inline constexpr FontRequest kBookAntiqua975{"Book Antiqua", 9.75};
 
+// Whether the font has serifs, for the stand-ins a machine without it gets.
+[[nodiscard]] constexpr bool isSerif(const FontRequest& request)
+{
+    return request.family == kBookAntiqua975.family;
+}
+
 } // namespace lumivar

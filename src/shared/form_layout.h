@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -132,13 +133,62 @@ inline constexpr std::array<ControlEntry, 15> kForm1Controls{{
      "Apre una finestra con la spiegazione del programma"},
 }};
 
-// A control of the main window by its name; nullptr for a name the table
-// does not hold.
-[[nodiscard]] constexpr const ControlEntry* findForm1Control(std::string_view name)
+// The main window's controls by name, as indices into the table.
+enum class Form1Control : std::uint8_t {
+    PicPianoCart,
+    Check1,
+    Command1,
+    Command2,
+    Command4,
+    Text1,
+    Label1,
+    Command3,
+    Text2,
+    Label2,
+    Text3,
+    Label3,
+    Text4,
+    Label4,
+    Command5,
+};
+
+[[nodiscard]] constexpr std::size_t indexOf(Form1Control control)
 {
-    const auto* found = std::ranges::find(kForm1Controls, name, &ControlEntry::name);
-    return found == kForm1Controls.end() ? nullptr : found;
+    return static_cast<std::size_t>(control);
 }
+
+[[nodiscard]] constexpr const ControlEntry& entryOf(Form1Control control)
+{
+    return kForm1Controls[indexOf(control)];
+}
+
+// The parameter boxes in the order the curve reads them: A, B, C, D.
+inline constexpr std::array kParameterBoxes{Form1Control::Text1, Form1Control::Text2, Form1Control::Text3,
+                                            Form1Control::Text4};
+
+// The label that names each parameter box, in the same order.
+inline constexpr std::array kParameterLabels{Form1Control::Label1, Form1Control::Label2, Form1Control::Label3,
+                                             Form1Control::Label4};
+
+namespace detail {
+
+// The enumerators' names in table order, for the compiler to check below.
+inline constexpr std::array<std::string_view, kForm1Controls.size()> kForm1ControlNames{
+    "PicPianoCart", "Check1", "Command1", "Command2", "Command4", "Text1",  "Label1",  "Command3",
+    "Text2",        "Label2", "Text3",    "Label3",   "Text4",    "Label4", "Command5"};
+
+constexpr bool namesMatchTable()
+{
+    return std::ranges::equal(kForm1ControlNames, kForm1Controls, {}, {}, &ControlEntry::name);
+}
+
+} // namespace detail
+
+static_assert(detail::namesMatchTable(), "Form1Control must list the table's controls in tab order");
+static_assert(indexOf(Form1Control::Command5) + 1 == kForm1Controls.size());
+
+// The sunken frame around the plane's interior, in logical pixels.
+inline constexpr int kPlaneFrameLogical = 2;
 
 // The help window's client area on the screen: it opens here every time,
 // never centred; and its one label.

@@ -35,6 +35,29 @@ struct LabelGlyphs {
     int height = 0;
 };
 
+// The inked runs of a label rendered `width` x `height` device pixels,
+// where inked(row, column) tells whether a pixel is ink.
+template <typename Inked> [[nodiscard]] LabelGlyphs inkedRuns(int width, int height, Inked inked)
+{
+    LabelGlyphs glyphs;
+    glyphs.width = width;
+    glyphs.height = height;
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width;) {
+            if (!inked(row, column)) {
+                ++column;
+                continue;
+            }
+            const int first = column;
+            while (column < width && inked(row, column)) {
+                ++column;
+            }
+            glyphs.runs.push_back({row, first, column});
+        }
+    }
+    return glyphs;
+}
+
 // Renders a label's text in the label font at a ratio of device pixels to a
 // logical one, without smoothing, with its first cell's top-left at (0, 0).
 using LabelRasteriser = std::function<LabelGlyphs(std::string_view text, double ratio)>;

@@ -41,14 +41,13 @@ std::string plotFaultMessage(PlotFault fault, float abscissa)
            + ".\nIl disegno della curva è stato interrotto; i punti già tracciati restano sul piano.";
 }
 
-std::string printProblemMessage(PrintProblem problem, std::string_view printer,
-                                std::string_view serviceReason)
+std::string printFailureMessage(const PrintFailure& failure)
 {
-    const std::string named = "La stampante \"" + std::string(printer) + "\" ";
+    const std::string named = "La stampante \"" + failure.printer + "\" ";
     const std::string unchanged = "il disegno non è stato modificato.";
     const std::string unchangedSentence = "Il disegno non è stato modificato.";
     std::string message;
-    switch (problem) {
+    switch (failure.problem) {
     case PrintProblem::NoPrinter:
         message =
             "Nessuna stampante predefinita disponibile.\nConfigurare una stampante e riprovare: " + unchanged;
@@ -69,6 +68,7 @@ std::string printProblemMessage(PrintProblem problem, std::string_view printer,
         message = "Impossibile preparare la pagina da stampare.\n" + unchangedSentence;
         break;
     }
+    std::string_view serviceReason = failure.serviceReason;
     while (!serviceReason.empty() && (serviceReason.back() == '.' || serviceReason.back() == ' ')) {
         serviceReason.remove_suffix(1);
     }

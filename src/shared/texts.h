@@ -31,6 +31,10 @@ inline constexpr std::string_view kHelpText =
     "Lumivar è stato scritto dai suoi autori unicamente a scopo divulgativo, per chi si avvicina "
     "all'astronomia delle stelle variabili.";
 
+// "Aiuto" could not open its window.
+inline constexpr std::string_view kHelpNotOpenedMessage =
+    "Impossibile aprire la finestra di aiuto.\nChiudere qualche finestra e riprovare.";
+
 // A plot that stopped on an arithmetic fault at this abscissa.
 [[nodiscard]] std::string plotFaultMessage(PlotFault fault, float abscissa);
 
@@ -44,10 +48,17 @@ enum class PrintProblem : std::uint8_t {
     PageNotPrepared, // the page could not be drawn
 };
 
-// The message for a problem with the named printer. The print service's own
+// A print that did not happen: the problem, the printer it concerns and the
+// print service's own words, where it gave any.
+struct PrintFailure {
+    PrintProblem problem = PrintProblem::PageNotPrepared;
+    std::string printer;
+    std::string serviceReason;
+};
+
+// The message for a print that did not happen. The print service's own
 // words, where they help, follow as a detail: they may be in another
 // language, and are quoted as given, less a closing full stop of their own.
-[[nodiscard]] std::string printProblemMessage(PrintProblem problem, std::string_view printer = {},
-                                              std::string_view serviceReason = {});
+[[nodiscard]] std::string printFailureMessage(const PrintFailure& failure);
 
 } // namespace lumivar

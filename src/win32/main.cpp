@@ -1,5 +1,5 @@
-#include "dialog.h"
-#include "form1.h"
+#include "help_window.h"
+#include "main_window.h"
 #include "plane_view.h"
 #include "program.h"
 #include "shared/form_layout.h"
@@ -37,10 +37,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*l
     Program program{instance};
     program.helpOwner =
         CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    PlaneView::registerClass(instance);
-    Form1::registerClass(instance);
-    Dialog::registerClass(instance);
-    if (Form1::open(program, nShowCmd) == nullptr) {
+    const bool registered = PlaneView::registerClass(instance) && Form1::registerClass(instance)
+                            && Dialog::registerClass(instance);
+    if (!registered || Form1::open(program, nShowCmd) == nullptr) {
         MessageBoxW(nullptr, L"Impossibile aprire la finestra del programma.",
                     widen(lumivar::kProgramTitle).c_str(), MB_OK | MB_ICONERROR);
         return 1;

@@ -20,9 +20,13 @@ void copyToClipboard(HWND owner, const std::wstring& text)
     EmptyClipboard();
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes); memory != nullptr) {
-        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-        GlobalUnlock(memory);
-        if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) {
+        void* locked = GlobalLock(memory);
+        if (locked != nullptr) {
+            std::memcpy(locked, text.c_str(), bytes);
+            GlobalUnlock(memory);
+        }
+        // The clipboard takes the memory only when it holds the text.
+        if (locked == nullptr || SetClipboardData(CF_UNICODETEXT, memory) == nullptr) {
             GlobalFree(memory);
         }
     }

@@ -36,52 +36,33 @@ LabelGlyphs rasteriseLabel(HFONT font, std::string_view text)
     GetTextExtentPoint32W(dc.get(), label.c_str(), static_cast<int>(label.size()), &extent);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc.get(), &metrics);
-    LabelGlyphs inked;
-    inked.width = std::max<int>(1, extent.cx);
-    inked.height = std::max<int>(1, metrics.tmHeight);
-    const BITMAPINFO info = topDownInfo(inked.width, inked.height);
+    const int width = std::max<int>(1, extent.cx);
+    const int height = std::max<int>(1, metrics.tmHeight);
+    const BITMAPINFO info = topDownInfo(width, height);
     void* bits = nullptr;
     const Bitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || bits == nullptr) {
-        return inked;
+        return inkedRuns(width, height, [](int, int) { return false; });
     }
     const Selection bitmapSelection(dc.get(), bitmap.get());
-    PatBlt(dc.get(), 0, 0, inked.width, inked.height, WHITENESS);
+    PatBlt(dc.get(), 0, 0, width, height, WHITENESS);
     SetBkMode(dc.get(), TRANSPARENT);
     SetTextColor(dc.get(), RGB(0, 0, 0));
     TextOutW(dc.get(), 0, 0, label.c_str(), static_cast<int>(label.size()));
     GdiFlush();
     const auto* pixels = static_cast<const Pixel*>(bits);
+    // Black on white: a dark blue component is ink.
     constexpr Pixel kInkedBelow = 128;
-    for (int row = 0; row < inked.height; ++row) {
-        const Pixel* line = pixels + std::ptrdiff_t(row) * inked.width;
-        for (int column = 0; column < inked.width;) {
-            if ((line[column] & 0xffU) >= kInkedBelow) {
-                ++column;
-                continue;
-            }
-            const int first = column;
-            while (column < inked.width && (line[column] & 0xffU) < kInkedBelow) {
-                ++column;
-            }
-            inked.runs.push_back({row, first, column});
-        }
-    }
-    return inked;
+    return inkedRuns(width, height, [pixels, width](int row, int column) {
+        return (pixels[std::ptrdiff_t(row) * width + column] & 0xffU) < kInkedBelow;
+    });
 }
 
 } // namespace
 
-void PlaneView::registerClass(HINSTANCE instance)
+bool PlaneView::registerClass(HINSTANCE instance)
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExW(&windowClass);
+    return registerWindowClass(instance, kClassName, procedure, false, CS_HREDRAW | CS_VREDRAW);
 }
 
 PlaneView::PlaneView(HWND window)
@@ -89,8 +70,7 @@ PlaneView::PlaneView(HWND window)
         return rasteriseLabel(m_labelFont.get(), text);
     })
 {
-    const ControlEntry& entry = *findForm1Control("PicPianoCart");
-    m_raster.setOuterWidthTwips(static_cast<float>(entry.geometry.width));
+    m_raster.setOuterWidthTwips(static_cast<float>(entryOf(Form1Control::PicPianoCart).geometry.width));
     // One repaint per batch of primitives rather than one per primitive.
     m_raster.setDirtyListener([this] { PostMessageW(m_window, kShowDirtyMessage, 0, 0); });
 }
@@ -103,9 +83,9 @@ void PlaneView::fit(int dpi)
         m_labelFont = createFont(kSansSerif825, dpi, FontUse::Unsmoothed);
         m_dpi = dpi;
     }
-    const TwipsRect designed = findForm1Control("PicPianoCart")->geometry;
-    m_raster.resize(designed.width / kTwipsPerPixel - 2 * kFrameLogical,
-                    designed.height / kTwipsPerPixel - 2 * kFrameLogical, double(dpi) / kDesignDpi);
+    const TwipsRect designed = entryOf(Form1Control::PicPianoCart).geometry;
+    m_raster.resize(designed.width / kTwipsPerPixel - 2 * kPlaneFrameLogical,
+                    designed.height / kTwipsPerPixel - 2 * kPlaneFrameLogical, double(dpi) / kDesignDpi);
     InvalidateRect(m_window, nullptr, FALSE);
 }
 

@@ -14,7 +14,7 @@ namespace lumivar::win32 {
 class PlaneView final {
 public:
     static constexpr const wchar_t* kClassName = L"LumivarPiano";
-    static void registerClass(HINSTANCE instance);
+    [[nodiscard]] static bool registerClass(HINSTANCE instance);
 
     explicit PlaneView(HWND window);
 
@@ -22,9 +22,6 @@ public:
     [[nodiscard]] PlaneRaster& raster() { return m_raster; }
     // Fits the raster to the window's size at this many dots per inch.
     void fit(int dpi);
-
-    // The interior in logical pixels, inside a two-pixel sunken frame.
-    static constexpr int kFrameLogical = 2;
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

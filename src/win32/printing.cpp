@@ -17,7 +17,6 @@ namespace {
 
 // A print system that has not finished by then is taken as not answering.
 constexpr DWORD kPrintDeadlineMs = 10000;
-constexpr int kFrameLogical = 2;
 
 COLORREF toColorRef(Rgb colour)
 {
@@ -168,12 +167,12 @@ void drawControl(HDC dc, const PageTransform& page, const ControlEntry& entry, c
     const std::wstring& text = form.texts[index];
     switch (entry.kind) {
     case ControlKind::DrawingBox: {
-        frame(dc, place, kFrameLogical * edge, shadow, white);
+        frame(dc, place, kPlaneFrameLogical * edge, shadow, white);
         const int saved = SaveDC(dc);
-        const RECT interior = page.rect(left + kFrameLogical, top + kFrameLogical, right - kFrameLogical,
-                                        bottom - kFrameLogical);
+        const RECT interior = page.rect(left + kPlaneFrameLogical, top + kPlaneFrameLogical,
+                                        right - kPlaneFrameLogical, bottom - kPlaneFrameLogical);
         IntersectClipRect(dc, interior.left, interior.top, interior.right, interior.bottom);
-        GdiPlane plane(dc, page, left + kFrameLogical, top + kFrameLogical, form.planeMapping);
+        GdiPlane plane(dc, page, left + kPlaneFrameLogical, top + kPlaneFrameLogical, form.planeMapping);
         plane.clear();
         form.plane.replay(plane, kCurveRed);
         RestoreDC(dc, saved);
@@ -211,7 +210,7 @@ void drawControl(HDC dc, const PageTransform& page, const ControlEntry& entry, c
     }
     case ControlKind::TextBox: {
         FillRect(dc, &place, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        frame(dc, place, kFrameLogical * edge, shadow, white);
+        frame(dc, place, kPlaneFrameLogical * edge, shadow, white);
         RECT inside = page.rect(left + 4, top, right - 4, bottom);
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inside,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
@@ -253,30 +252,35 @@ std::wstring defaultPrinter()
     return name;
 }
 
-std::optional<std::string> printOnDefaultPrinter(const PrintedForm& form)
+std::optional<PrintFailure> printOnDefaultPrinter(const PrintedForm& form)
 {
     const std::wstring printer = defaultPrinter();
     if (printer.empty()) {
-        return printProblemMessage(PrintProblem::NoPrinter);
+        return PrintFailure{PrintProblem::NoPrinter, {}, {}};
     }
     const OwnedDc dc(CreateDCW(L"WINSPOOL", printer.c_str(), nullptr, nullptr));
     if (!dc) {
-        return printProblemMessage(PrintProblem::ServiceSilent, narrow(printer));
+        return PrintFailure{PrintProblem::ServiceSilent, narrow(printer), {}};
     }
+    const PrintFailure refused{PrintProblem::Refused, narrow(printer), {}};
     const std::wstring title = widen(kProgramTitle);
     DOCINFOW document{};
     document.cbSize = sizeof(document);
     document.lpszDocName = title.c_str();
     if (StartDocW(dc.get(), &document) <= 0) {
-        return printProblemMessage(PrintProblem::Refused, narrow(printer));
+        return refused;
     }
     if (StartPage(dc.get()) <= 0) {
         AbortDoc(dc.get());
-        return printProblemMessage(PrintProblem::Refused, narrow(printer));
+        return refused;
     }
     drawForm(dc.get(), form);
-    if (EndPage(dc.get()) <= 0 || EndDoc(dc.get()) <= 0) {
-        return printProblemMessage(PrintProblem::Refused, narrow(printer));
+    if (EndPage(dc.get()) <= 0) {
+        AbortDoc(dc.get());
+        return refused;
+    }
+    if (EndDoc(dc.get()) <= 0) {
+        return refused;
     }
     return std::nullopt;
 }
@@ -291,17 +295,20 @@ using Handle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleDeleter>;
 struct Job {
     PrintedForm form;
     Handle done;
-    std::optional<std::string> problem;
+    std::optional<PrintFailure> problem;
 };
 
 } // namespace
 
-std::optional<std::string> printForm(const PrintedForm& form)
+std::optional<PrintFailure> printForm(const PrintedForm& form)
 {
     // The print system may take its time, or never answer: it is asked on
     // a thread of its own while the windows keep being painted. Clicks
     // wait, as for any command.
     auto job = std::make_shared<Job>(Job{form, Handle(CreateEventW(nullptr, TRUE, FALSE, nullptr)), {}});
+    if (!job->done) {
+        return PrintFailure{PrintProblem::PageNotPrepared, {}, {}};
+    }
     std::thread([job] {
         job->problem = printOnDefaultPrinter(job->form);
         SetEvent(job->done.get());
@@ -311,7 +318,7 @@ std::optional<std::string> printForm(const PrintedForm& form)
         const DWORD now = GetTickCount();
         const auto left = static_cast<LONG>(deadline - now);
         if (left <= 0) {
-            return printProblemMessage(PrintProblem::ServiceSilent);
+            return PrintFailure{PrintProblem::ServiceSilent, {}, {}};
         }
         HANDLE done = job->done.get();
         const DWORD woke = MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(left), QS_PAINT);

@@ -3,6 +3,7 @@
 #include "plot/plane.h"
 #include "plot/plane_record.h"
 #include "shared/form_layout.h"
+#include "shared/texts.h"
 
 #include <windows.h>
 
@@ -23,7 +24,7 @@ struct PrintedForm {
 
 // Prints the main window's designed area on the default printer, whole,
 // centred and in its proportions on the printer's paper; text as text. The
-// windows keep being painted meanwhile. Returns what went wrong, in Italian.
-[[nodiscard]] std::optional<std::string> printForm(const PrintedForm& form);
+// windows keep being painted meanwhile. Returns what went wrong.
+[[nodiscard]] std::optional<PrintFailure> printForm(const PrintedForm& form);
 
 } // namespace lumivar::win32

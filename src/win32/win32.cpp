@@ -38,6 +38,21 @@ std::wstring windowText(HWND window)
     return text;
 }
 
+bool registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, bool withIcon,
+                         UINT style)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = style;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = withIcon ? LoadIconW(instance, L"IDI_ICON1") : nullptr;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = name;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
 void takeSuggestedPlace(HWND window, LPARAM suggestedRect)
 {
     const auto* suggested = reinterpret_cast<const RECT*>(suggestedRect);
@@ -87,7 +102,7 @@ bool hasFamily(const std::wstring& family)
 // nearest; outline fonts only where they must scale.
 std::wstring familyFor(const FontRequest& request, FontUse use)
 {
-    const bool serif = request.family == kBookAntiqua975.family;
+    const bool serif = isSerif(request);
     const std::array<std::wstring, 3> candidates =
         serif ? std::array<std::wstring, 3>{L"Book Antiqua", L"Palatino Linotype", L"Times New Roman"}
               : std::array<std::wstring, 3>{L"MS Sans Serif", L"Microsoft Sans Serif", L"Tahoma"};
@@ -114,7 +129,7 @@ Font createFont(const FontRequest& request, int dpi, FontUse use)
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfOutPrecision = use == FontUse::Printer ? OUT_TT_ONLY_PRECIS : OUT_DEFAULT_PRECIS;
     font.lfQuality = use == FontUse::Unsmoothed ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY;
-    font.lfPitchAndFamily = static_cast<BYTE>(request.family == kBookAntiqua975.family ? FF_ROMAN : FF_SWISS);
+    font.lfPitchAndFamily = static_cast<BYTE>(isSerif(request) ? FF_ROMAN : FF_SWISS);
     family.copy(font.lfFaceName, LF_FACESIZE - 1);
     return Font(CreateFontIndirectW(&font));
 }

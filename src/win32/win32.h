@@ -51,12 +51,15 @@ template <typename Object> [[nodiscard]] Object* objectOf(HWND window)
 {
     return reinterpret_cast<Object*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
-// The object given as the creation parameter, which the window owns from
-// WM_NCCREATE on; for any later message, the object it holds.
+// The window's object: at WM_NCCREATE the window takes it from the owner
+// given as the creation parameter, so that an object whose window was never
+// made stays with its owner; for any later message, the object it holds.
 template <typename Object> [[nodiscard]] Object* attachedObject(HWND window, UINT message, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* object = static_cast<Object*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* owner = static_cast<std::unique_ptr<Object>*>(
+            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        Object* object = owner->release();
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
         return object;
     }
@@ -69,6 +72,11 @@ template <typename Object> [[nodiscard]] std::unique_ptr<Object> detachObject(HW
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return object;
 }
+
+// Registers a window class of the program's with its procedure; false when
+// the system refuses it.
+[[nodiscard]] bool registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure,
+                                       bool withIcon, UINT style = 0);
 
 // On WM_DPICHANGED: the window takes the place and size the system suggests.
 void takeSuggestedPlace(HWND window, LPARAM suggestedRect);

@@ -154,11 +154,11 @@ void TestEndToEndPrint::startProgram()
     m_program = std::make_unique<Lumivar>(*m_session);
     QVERIFY(m_program->mainWindow().has_value());
 
-    m_program->clickControl("Command2");
-    m_program->clickControl("Check1");
+    m_program->clickControl(lumivar::Form1Control::Command2);
+    m_program->clickControl(lumivar::Form1Control::Check1);
     m_program->typeInto(2, QStringLiteral("1"));
     m_program->typeInto(3, QStringLiteral("9"));
-    m_program->clickControl("Command1");
+    m_program->clickControl(lumivar::Form1Control::Command1);
     AWAIT_PLANE(seen, *m_program, [](const QImage& plane) {
         const int red = countColour(plane, qRgb(255, 0, 0));
         return red > 1000 ? QString() : QStringLiteral("the curve, over 1000 red pixels (saw %1)").arg(red);
@@ -192,7 +192,7 @@ TestEndToEndPrint::PrintResult TestEndToEndPrint::print()
     if (Lumivar::isWindowsProgram()) {
         startProgram();
     }
-    m_program->clickControl("Command3");
+    m_program->clickControl(lumivar::Form1Control::Command3);
     QString job;
     waitUntil([&] {
         job = finishedJob();
@@ -377,7 +377,7 @@ void TestEndToEndPrint::serverFailuresAreReported()
     QVERIFY(printServer(failure == QLatin1String("lose") ? QStringLiteral("hang") : failure));
     QElapsedTimer clock;
     clock.start();
-    m_program->clickControl("Command3");
+    m_program->clickControl(lumivar::Form1Control::Command3);
     if (failure == QLatin1String("lose")) {
         QVERIFY(m_program->waitUntilIdle());
         QVERIFY(printServer(failure));

@@ -4,7 +4,7 @@
 #include "resident_memory.h"
 
 #include "plot/plane.h"
-#include "ui/main_window.h"
+#include "qt/main_window.h"
 
 #include <QTest>
 
@@ -105,18 +105,18 @@ void TestEndToEndWindow::planeIsWhiteAtStart()
 
 void TestEndToEndWindow::resetDrawsTheGrid()
 {
-    m_program->clickControl("Command2");
+    m_program->clickControl(Form1Control::Command2);
     AWAIT_PLANE(seen, *m_program, freshGrid);
 }
 
 void TestEndToEndWindow::typedCurveAppearsWhereTheFormulaPutsIt()
 {
-    m_program->clickControl("Check1");
+    m_program->clickControl(Form1Control::Check1);
     m_program->typeInto(1, QStringLiteral("0.5"));
     m_program->typeInto(2, QStringLiteral("1"));
     m_program->typeInto(3, QStringLiteral("8"));
     m_program->typeInto(4, QStringLiteral("-2"));
-    m_program->clickControl("Command1");
+    m_program->clickControl(Form1Control::Command1);
 
     AWAIT_PLANE(seen, *m_program, redAbove(1000));
     const QImage& plane = seen.plane;
@@ -141,8 +141,8 @@ void TestEndToEndWindow::typedCurveAppearsWhereTheFormulaPutsIt()
 
 void TestEndToEndWindow::helpWindowsOpen()
 {
-    m_program->clickControl("Command5");
-    m_program->clickControl("Command5");
+    m_program->clickControl(Form1Control::Command5);
+    m_program->clickControl(Form1Control::Command5);
     QVERIFY(m_session->waitForWindows(QStringLiteral("Aiuto"), 2));
     const QStringList windows = m_session->windows(QStringLiteral("Aiuto"));
     const auto first = m_session->geometry(windows[0]);
@@ -155,7 +155,7 @@ void TestEndToEndWindow::helpWindowsOpen()
 
     // Peers of the main window: a click on it brings it above them, and
     // they stay out of the task bar.
-    m_program->clickControl("Label2");
+    m_program->clickControl(Form1Control::Label2);
     const quint32 main = m_program->mainWindowId().toUInt();
     QList<quint32> order;
     QVERIFY2(waitUntil([&] {
@@ -197,7 +197,7 @@ void TestEndToEndWindow::shortScreenScrollsToEveryControl()
     // the first white run down the window, as a scroll bar may be white too.
     const auto planeBottom = [&] {
         const QImage screen = session.screenshot();
-        const int x = client->x() + lumivar::form1ControlRect("PicPianoCart").left() + 180;
+        const int x = client->x() + lumivar::form1ControlRect(Form1Control::PicPianoCart).left() + 180;
         int bottom = -1;
         for (int y = client->top(); y <= client->bottom(); ++y) {
             if (screen.pixel(x, y) == qRgb(255, 255, 255)) {
@@ -211,7 +211,7 @@ void TestEndToEndWindow::shortScreenScrollsToEveryControl()
     int before = -1;
     QVERIFY2(waitUntil([&] { return (before = planeBottom()) > client->top(); }), "the plane painted");
     // The wheel turns over the plane, which takes the focus as a click.
-    program.clickControl("PicPianoCart");
+    program.clickControl(Form1Control::PicPianoCart);
     const QPoint wheel = client->topLeft() + QPoint(300, 300);
     QVERIFY(session.run(QStringLiteral("xdotool"),
                         {QStringLiteral("mousemove"), QString::number(wheel.x()), QString::number(wheel.y()),
@@ -222,9 +222,9 @@ void TestEndToEndWindow::shortScreenScrollsToEveryControl()
     const QPoint scrolled(0, before - planeBottom());
 
     // The lowest controls are now within reach of the mouse.
-    program.clickClient(lumivar::form1ControlRect("Command5").center() - scrolled);
+    program.clickClient(lumivar::form1ControlRect(Form1Control::Command5).center() - scrolled);
     QVERIFY(session.waitForWindows(QStringLiteral("Aiuto"), 1));
-    program.clickClient(lumivar::form1ControlRect("Command4").center() - scrolled);
+    program.clickClient(lumivar::form1ControlRect(Form1Control::Command4).center() - scrolled);
     QVERIFY(program.waitForExit(kDeadlineMs));
 }
 
@@ -253,7 +253,7 @@ void TestEndToEndWindow::overflowDoesNotEndTheProgram()
     m_program->typeInto(1, QString());
     m_program->typeInto(3, QStringLiteral("1E39"));
     m_program->typeInto(4, QString());
-    m_program->clickControl("Command1");
+    m_program->clickControl(Form1Control::Command1);
     // The message box carries the program's title, next to the main window.
     const auto message = m_program->dismissMessage();
     QVERIFY2(message, "a message box, closed with Enter");
@@ -264,7 +264,7 @@ void TestEndToEndWindow::overflowDoesNotEndTheProgram()
 
     // And the window goes on plotting.
     m_program->typeInto(3, QStringLiteral("3"));
-    m_program->clickControl("Command1");
+    m_program->clickControl(Form1Control::Command1);
     AWAIT_PLANE(more, *m_program, redAbove(countColour(after.plane, kRed)));
 }
 
@@ -272,8 +272,8 @@ void TestEndToEndWindow::thousandQuickClicksStayBounded()
 {
     const auto window = m_program->mainWindow();
     QVERIFY(window);
-    const QPoint plot = window->topLeft() + form1ControlRect("Command1").center();
-    const QPoint reset = window->topLeft() + form1ControlRect("Command2").center();
+    const QPoint plot = window->topLeft() + form1ControlRect(Form1Control::Command1).center();
+    const QPoint reset = window->topLeft() + form1ControlRect(Form1Control::Command2).center();
     const auto clicks = [&](int pairs) {
         QStringList arguments;
         for (int i = 0; i < pairs; ++i) {
@@ -302,19 +302,19 @@ void TestEndToEndWindow::thousandQuickClicksStayBounded()
 
 void TestEndToEndWindow::twoCurvesOverlay()
 {
-    m_program->clickControl("Command2");
+    m_program->clickControl(Form1Control::Command2);
     AWAIT_PLANE(reset, *m_program, freshGrid);
     m_program->typeInto(1, QString());
     m_program->typeInto(2, QStringLiteral("1"));
     m_program->typeInto(3, QStringLiteral("6"));
     m_program->typeInto(4, QStringLiteral("4"));
-    m_program->clickControl("Command1");
+    m_program->clickControl(Form1Control::Command1);
     AWAIT_PLANE(first, *m_program, redAbove(1000));
     m_program->typeInto(1, QStringLiteral("2"));
     m_program->typeInto(2, QStringLiteral("0.6"));
     m_program->typeInto(3, QStringLiteral("9"));
     m_program->typeInto(4, QStringLiteral("-5"));
-    m_program->clickControl("Command1");
+    m_program->clickControl(Form1Control::Command1);
     AWAIT_PLANE(both, *m_program, redAbove(countColour(first.plane, kRed) + 1000));
 
     // The project's screenshot is made here, on request.
@@ -329,7 +329,7 @@ void TestEndToEndWindow::twoCurvesOverlay()
 void TestEndToEndWindow::chiudiEndsTheProcess()
 {
     QVERIFY(m_session->waitForWindows(QStringLiteral("Aiuto"), 2));
-    m_program->clickControl("Command4");
+    m_program->clickControl(Form1Control::Command4);
     QVERIFY(m_program->waitForExit(10000));
     QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_program->exitCode(), 0);

@@ -1,18 +1,12 @@
 #include "x_session.h"
 
 #include "plot/plane.h"
-#include "ui/main_window.h"
+#include "qt/main_window.h"
 
 #include <QFile>
 #include <QRegularExpression>
 
 #include <string>
-
-namespace {
-
-constexpr int kPlaneFramePixels = 2;
-
-} // namespace
 
 qint64 cpuTicks(qint64 pid)
 {
@@ -274,9 +268,9 @@ void Lumivar::clickClient(QPoint clientPoint) const
     }
 }
 
-void Lumivar::clickControl(std::string_view name) const
+void Lumivar::clickControl(lumivar::Form1Control control) const
 {
-    clickClient(lumivar::form1ControlRect(name).center());
+    clickClient(lumivar::form1ControlRect(control).center());
 }
 
 QImage Lumivar::planeInterior() const
@@ -285,15 +279,15 @@ QImage Lumivar::planeInterior() const
     if (!window) {
         return {};
     }
-    const QRect plane =
-        lumivar::form1ControlRect("PicPianoCart")
-            .adjusted(kPlaneFramePixels, kPlaneFramePixels, -kPlaneFramePixels, -kPlaneFramePixels);
+    const QRect plane = lumivar::form1ControlRect(lumivar::Form1Control::PicPianoCart)
+                            .adjusted(lumivar::kPlaneFrameLogical, lumivar::kPlaneFrameLogical,
+                                      -lumivar::kPlaneFrameLogical, -lumivar::kPlaneFrameLogical);
     return m_session.screenshot().copy(plane.translated(window->topLeft()));
 }
 
 void Lumivar::typeInto(int box, const QString& text) const
 {
-    clickControl("Text" + std::to_string(box));
+    clickControl(lumivar::kParameterBoxes.at(static_cast<std::size_t>(box - 1)));
     // Selected from the end, as every edit box allows; Ctrl+A is not one of
     // Windows' edit keys.
     m_session.key(QStringLiteral("End"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pixel_count.h"
+#include "shared/form_layout.h"
 
 #include <QImage>
 #include <QProcess>
@@ -119,7 +120,7 @@ public:
     // Clicks a point given in the main window's client coordinates.
     void clickClient(QPoint clientPoint) const;
     // Clicks the middle of a control of the main window, named as in its table.
-    void clickControl(std::string_view name) const;
+    void clickControl(lumivar::Form1Control control) const;
     // The plane's interior, from a fresh screenshot.
     [[nodiscard]] QImage planeInterior() const;
     // Sets a parameter box (1 to 4) to the text, as typed by a person.

@@ -1,7 +1,6 @@
 #include "printing.h"
 
 #include "shared/texts.h"
-#include "utf8.h"
 
 #include <QEventLoop>
 #include <QPagedPaintDevice>
@@ -33,9 +32,9 @@ namespace lumivar {
 
 namespace {
 
-QString message(PrintProblem problem, const QString& printer = {}, const QString& serviceReason = {})
+PrintFailure failure(PrintProblem problem, const QString& printer = {}, const QString& serviceReason = {})
 {
-    return fromUtf8(printProblemMessage(problem, printer.toStdString(), serviceReason.toStdString()));
+    return {problem, printer.toStdString(), serviceReason.toStdString()};
 }
 
 #if LUMIVAR_HAVE_CUPS
@@ -206,8 +205,8 @@ QPageLayout pageLayout(const cups_size_t& paper)
 
 // One Print-Job request carries the job and its page together, so a server
 // lost on the way leaves no job without its page.
-std::optional<QString> submitJob(http_t* http, const cups_dest_t& dest, const Options& options,
-                                 const QString& pdf, const QString& jobTitle)
+std::optional<PrintFailure> submitJob(http_t* http, const cups_dest_t& dest, const Options& options,
+                                      const QString& pdf, const QString& jobTitle)
 {
     const QString name = QString::fromLocal8Bit(dest.name);
     std::array<char, HTTP_MAX_URI> uri{};
@@ -228,48 +227,49 @@ std::optional<QString> submitJob(http_t* http, const cups_dest_t& dest, const Op
         return std::nullopt;
     }
     if (!response && serverLost(http)) {
-        return message(PrintProblem::ServiceSilent);
+        return failure(PrintProblem::ServiceSilent);
     }
     if (cupsLastError() == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS) {
-        return message(PrintProblem::NotAccepting, name);
+        return failure(PrintProblem::NotAccepting, name);
     }
-    return message(PrintProblem::Refused, name, QString::fromUtf8(cupsLastErrorString()));
+    return failure(PrintProblem::Refused, name, QString::fromUtf8(cupsLastErrorString()));
 }
 
 // Qt's own CUPS back end drops the answer of the print server, so a refused
 // job would look printed. The page goes to a PDF file that is submitted here,
 // where the server's answer can be read.
-std::optional<QString> printThroughCups(const QPicture& window, QSize windowSize, const QString& jobTitle)
+std::optional<PrintFailure> printThroughCups(const QPicture& window, QSize windowSize,
+                                             const QString& jobTitle)
 {
     const Connection http = connectToServer();
     if (!http) {
-        return message(PrintProblem::ServiceSilent);
+        return failure(PrintProblem::ServiceSilent);
     }
     const std::unique_ptr<cups_dest_t, DestDeleter> dest(cupsGetNamedDest(http.get(), nullptr, nullptr));
     if (!dest) {
-        return message(unlessLost(http.get(), PrintProblem::NoPrinter));
+        return failure(unlessLost(http.get(), PrintProblem::NoPrinter));
     }
     const QString name = QString::fromLocal8Bit(dest->name);
     const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
     if (accepting != nullptr && QLatin1String(accepting) == QLatin1String("false")) {
-        return message(PrintProblem::NotAccepting, name);
+        return failure(PrintProblem::NotAccepting, name);
     }
     const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
     if (state != nullptr && QByteArray(state).toInt() == IPP_PSTATE_STOPPED) {
-        return message(PrintProblem::PrinterStopped, name);
+        return failure(PrintProblem::PrinterStopped, name);
     }
     const std::unique_ptr<cups_dinfo_t, DestInfoDeleter> info(cupsCopyDestInfo(http.get(), dest.get()));
     if (!info) {
-        return message(unlessLost(http.get(), PrintProblem::PageNotPrepared));
+        return failure(unlessLost(http.get(), PrintProblem::PageNotPrepared));
     }
     const auto paper = jobPaper(http.get(), dest.get(), info.get());
     if (!paper) {
-        return message(unlessLost(http.get(), PrintProblem::PageNotPrepared));
+        return failure(unlessLost(http.get(), PrintProblem::PageNotPrepared));
     }
 
     QTemporaryDir folder;
     if (!folder.isValid()) {
-        return message(PrintProblem::PageNotPrepared);
+        return failure(PrintProblem::PageNotPrepared);
     }
     const QString pdf = folder.filePath(QStringLiteral("lumivar.pdf"));
     {
@@ -277,7 +277,7 @@ std::optional<QString> printThroughCups(const QPicture& window, QSize windowSize
         writer.setTitle(jobTitle);
         writer.setPageLayout(pageLayout(*paper));
         if (!drawPage(writer, window, windowSize)) {
-            return message(PrintProblem::PageNotPrepared);
+            return failure(PrintProblem::PageNotPrepared);
         }
     }
     // The destination's options, the user's own defaults for it included,
@@ -383,7 +383,7 @@ bool renderPage(QPagedPaintDevice& device, QWidget& window)
     return drawPage(device, recordWindow(window), window.size());
 }
 
-std::optional<QString> printWindow(QWidget& window, const QString& jobTitle)
+std::optional<PrintFailure> printOnDefaultPrinter(QWidget& window, const QString& jobTitle)
 {
 #if LUMIVAR_HAVE_CUPS
     const QPicture picture = recordWindow(window);
@@ -392,12 +392,12 @@ std::optional<QString> printWindow(QWidget& window, const QString& jobTitle)
 #else
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
-        return message(PrintProblem::NoPrinter);
+        return failure(PrintProblem::NoPrinter);
     }
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(jobTitle);
     if (!renderPage(printer, window) || printer.printerState() == QPrinter::Error) {
-        return message(PrintProblem::Refused, info.printerName());
+        return failure(PrintProblem::Refused, info.printerName());
     }
     return std::nullopt;
 #endif

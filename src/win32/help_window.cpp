@@ -1,4 +1,4 @@
-#include "dialog.h"
+#include "help_window.h"
 
 #include "shared/form_layout.h"
 #include "shared/texts.h"
@@ -13,27 +13,19 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 
 } // namespace
 
-void Dialog::registerClass(HINSTANCE instance)
+bool Dialog::registerClass(HINSTANCE instance)
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, L"IDI_ICON1");
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExW(&windowClass);
+    return registerWindowClass(instance, kClassName, procedure, true);
 }
 
-void Dialog::open(Program& program)
+bool Dialog::open(Program& program)
 {
     // The window owns its object from WM_NCCREATE on, and frees it when
     // it is destroyed.
     auto dialog = std::make_unique<Dialog>(program);
     HWND window =
         CreateWindowExW(0, kClassName, L"Aiuto", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, program.helpOwner, nullptr, program.instance, dialog.release());
+                        CW_USEDEFAULT, program.helpOwner, nullptr, program.instance, &dialog);
     if (window != nullptr) {
         // The client area, not the frame, opens at its designed place.
         const int dpi = dpiOf(window);
@@ -42,15 +34,20 @@ void Dialog::open(Program& program)
         MoveWindow(window, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, FALSE);
         ShowWindow(window, SW_SHOWNORMAL);
     }
+    return window != nullptr;
 }
 
-void Dialog::create(HWND window)
+bool Dialog::create(HWND window)
 {
     m_window = window;
     m_program.windowOpened();
     m_label = CreateWindowExW(0, L"STATIC", widen(kHelpText).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0,
                               0, 0, window, nullptr, m_program.instance, nullptr);
+    if (m_label == nullptr) {
+        return false;
+    }
     layout();
+    return true;
 }
 
 void Dialog::layout()
@@ -67,8 +64,7 @@ LRESULT CALLBACK Dialog::procedure(HWND window, UINT message, WPARAM wParam, LPA
     auto* dialog = attachedObject<Dialog>(window, message, lParam);
     switch (message) {
     case WM_CREATE:
-        dialog->create(window);
-        return 0;
+        return dialog->create(window) ? 0 : -1;
     case WM_DPICHANGED:
         takeSuggestedPlace(window, lParam);
         dialog->layout();

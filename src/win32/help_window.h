@@ -12,14 +12,15 @@ namespace lumivar::win32 {
 class Dialog final {
 public:
     static constexpr const wchar_t* kClassName = L"LumivarAiuto";
-    static void registerClass(HINSTANCE instance);
-    static void open(Program& program);
+    [[nodiscard]] static bool registerClass(HINSTANCE instance);
+    // False when the window could not be made.
+    [[nodiscard]] static bool open(Program& program);
 
     explicit Dialog(Program& program) : m_program(program) {}
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void create(HWND window);
+    [[nodiscard]] bool create(HWND window);
     void layout();
 
     Program& m_program;

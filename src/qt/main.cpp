@@ -1,5 +1,5 @@
-#include "ui/icon.h"
-#include "ui/main_window.h"
+#include "qt/icon.h"
+#include "qt/main_window.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

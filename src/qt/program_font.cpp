@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "program_font.h"
 
 #include "utf8.h"
 
@@ -30,7 +30,7 @@ QFont programFont(FontRequest request)
     QFont font(fromUtf8(request.family));
     font.setPointSizeF(request.pointSize);
     font.setWeight(QFont::Normal);
-    font.setStyleHint(request.family == kBookAntiqua975.family ? QFont::Serif : QFont::SansSerif);
+    font.setStyleHint(isSerif(request) ? QFont::Serif : QFont::SansSerif);
     return font;
 }
 

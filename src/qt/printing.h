@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/texts.h"
+
 #include <QPicture>
 #include <QRect>
 #include <QString>
@@ -27,9 +29,9 @@ bool drawPage(QPagedPaintDevice& device, const QPicture& window, QSize windowSiz
 bool renderPage(QPagedPaintDevice& device, QWidget& window);
 
 // Sends the window to the default printer on one page, on the paper the
-// printer will print it on. Returns an Italian account of what went wrong,
-// or nothing once the printer has accepted the job. The windows keep being
-// painted while the print server is asked; user input waits.
-[[nodiscard]] std::optional<QString> printWindow(QWidget& window, const QString& jobTitle);
+// printer will print it on. Returns what went wrong, or nothing once the
+// printer has accepted the job. The windows keep being painted while the
+// print server is asked; user input waits.
+[[nodiscard]] std::optional<PrintFailure> printOnDefaultPrinter(QWidget& window, const QString& jobTitle);
 
 } // namespace lumivar

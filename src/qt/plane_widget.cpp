@@ -1,7 +1,8 @@
 #include "plane_widget.h"
 
-#include "fonts.h"
-#include "twips.h"
+#include "pixels.h"
+#include "program_font.h"
+#include "shared/form_layout.h"
 #include "vector_plane.h"
 
 #include <QMetaObject>
@@ -15,7 +16,7 @@ namespace lumivar {
 PlaneWidget::PlaneWidget(QWidget* parent) : QFrame(parent)
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(2);
+    setLineWidth(kPlaneFrameLogical);
     setAttribute(Qt::WA_StaticContents);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);

@@ -1,9 +1,9 @@
 #include "help_window.h"
 
-#include "fonts.h"
 #include "icon.h"
+#include "pixels.h"
+#include "program_font.h"
 #include "shared/texts.h"
-#include "twips.h"
 #include "utf8.h"
 #include "window_hints.h"
 

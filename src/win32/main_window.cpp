@@ -1,6 +1,6 @@
-#include "form1.h"
+#include "main_window.h"
 
-#include "dialog.h"
+#include "help_window.h"
 #include "message_box.h"
 #include "printing.h"
 #include "shared/texts.h"
@@ -15,6 +15,7 @@ namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL | WS_CLIPCHILDREN;
 constexpr int kFirstControlId = 100;
+constexpr const wchar_t* kClientClassName = L"LumivarForm1Client";
 constexpr int kScrollLinePixels = 20;
 constexpr std::array kTableFonts{kSansSerif825, kSansSerif12, kBookAntiqua975};
 
@@ -24,11 +25,6 @@ std::size_t fontIndex(const FontRequest& request)
         return font.family == request.family && font.pointSize == request.pointSize;
     });
     return found == kTableFonts.end() ? 0 : static_cast<std::size_t>(found - kTableFonts.begin());
-}
-
-std::size_t controlIndex(std::string_view name)
-{
-    return static_cast<std::size_t>(findForm1Control(name) - kForm1Controls.data());
 }
 
 struct NativeControl {
@@ -61,16 +57,13 @@ std::array<std::size_t, kForm1Controls.size()> creationOrder()
     std::array<std::size_t, kForm1Controls.size()> order{};
     std::size_t next = 0;
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
-        const ControlEntry& entry = kForm1Controls[i];
-        if (entry.kind == ControlKind::Label) {
+        if (kForm1Controls[i].kind == ControlKind::Label) {
             continue;
         }
-        if (entry.kind == ControlKind::TextBox) {
-            std::string label = "Label";
-            label += entry.name.substr(std::string_view("Text").size());
-            if (findForm1Control(label) != nullptr) {
-                order[next++] = controlIndex(label);
-            }
+        if (const auto* box = std::ranges::find(kParameterBoxes, static_cast<Form1Control>(i));
+            box != kParameterBoxes.end()) {
+            order[next++] =
+                indexOf(kParameterLabels[static_cast<std::size_t>(box - kParameterBoxes.begin())]);
         }
         order[next++] = i;
     }
@@ -79,23 +72,10 @@ std::array<std::size_t, kForm1Controls.size()> creationOrder()
 
 } // namespace
 
-void Form1::registerClass(HINSTANCE instance)
+bool Form1::registerClass(HINSTANCE instance)
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, L"IDI_ICON1");
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExW(&windowClass);
-
-    WNDCLASSEXW clientClass = windowClass;
-    clientClass.lpfnWndProc = clientProcedure;
-    clientClass.hIcon = nullptr;
-    clientClass.lpszClassName = L"LumivarForm1Client";
-    RegisterClassExW(&clientClass);
+    return registerWindowClass(instance, kClassName, procedure, true)
+           && registerWindowClass(instance, kClientClassName, clientProcedure, false);
 }
 
 HWND Form1::open(Program& program, int showCommand)
@@ -104,7 +84,7 @@ HWND Form1::open(Program& program, int showCommand)
     HWND window =
         CreateWindowExW(0, kClassName, widen(kProgramTitle).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, program.instance,
-                        form.release()); // the window owns it from WM_NCCREATE on
+                        &form); // the window owns it from WM_NCCREATE on
     if (window == nullptr) {
         return nullptr;
     }
@@ -130,19 +110,26 @@ HWND Form1::open(Program& program, int showCommand)
     return window;
 }
 
-void Form1::create(HWND window)
+bool Form1::create(HWND window)
 {
     m_window = window;
     m_program.windowOpened();
-    m_client = CreateWindowExW(WS_EX_CONTROLPARENT, L"LumivarForm1Client", L"", WS_CHILD | WS_VISIBLE, 0, 0,
-                               0, 0, window, nullptr, m_program.instance, this);
-    createControls();
+    m_client = CreateWindowExW(WS_EX_CONTROLPARENT, kClientClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
+                               window, nullptr, m_program.instance, nullptr);
+    if (m_client == nullptr || !createControls()) {
+        return false;
+    }
+    m_planeView = objectOf<PlaneView>(control(Form1Control::PicPianoCart));
+    if (m_planeView == nullptr) {
+        return false;
+    }
     layout();
-    load();
-    SetFocus(m_controls[controlIndex("PicPianoCart")]);
+    m_rules.load();
+    SetFocus(control(Form1Control::PicPianoCart));
+    return true;
 }
 
-void Form1::createControls()
+bool Form1::createControls()
 {
     for (const std::size_t i : creationOrder()) {
         const ControlEntry& entry = kForm1Controls[i];
@@ -156,10 +143,14 @@ void Form1::createControls()
                                         WS_CHILD | WS_VISIBLE | native.style, 0, 0, 0, 0, m_client,
                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
                                         m_program.instance, nullptr);
+        if (m_controls[i] == nullptr) {
+            return false;
+        }
         if (entry.kind == ControlKind::TextBox) {
             SendMessageW(m_controls[i], EM_SETLIMITTEXT, 0, 0); // the boxes have no limit
         }
     }
+    return true;
 }
 
 void Form1::layout()
@@ -177,13 +168,8 @@ void Form1::layout()
                    TRUE);
     }
     // Drawn again from its record at the new resolution: nothing is lost.
-    planeView().fit(m_dpi);
+    m_planeView->fit(m_dpi);
     updateScrollBars();
-}
-
-PlaneView& Form1::planeView() const
-{
-    return *objectOf<PlaneView>(m_controls[controlIndex("PicPianoCart")]);
 }
 
 void Form1::updateScrollBars()
@@ -288,83 +274,40 @@ void Form1::scroll(int bar, WORD request)
     }
 }
 
-void Form1::command(int controlIndex)
+bool Form1::curveTicked() const
 {
-    using Handler = void (Form1::*)();
-    static constexpr std::array<std::pair<std::string_view, Handler>, 5> kCommands{{
-        {"Command1", &Form1::plotCurves},
-        {"Command2", &Form1::reset},
-        {"Command3", &Form1::printWindow},
-        {"Command4", &Form1::closeProgram},
-        {"Command5", &Form1::openHelp},
-    }};
-    const std::string_view name = kForm1Controls.at(static_cast<std::size_t>(controlIndex)).name;
-    if (const auto* found = std::ranges::find(kCommands, name, &std::pair<std::string_view, Handler>::first);
-        found != kCommands.end()) {
-        (this->*found->second)();
-    }
+    return SendMessageW(control(Form1Control::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void Form1::closeProgram()
+std::string Form1::boxText(Form1Control box) const
 {
-    PostQuitMessage(0); // every window goes, help windows included
+    return narrow(windowText(control(box)));
 }
 
-void Form1::openHelp()
+void Form1::showMessage(std::string_view message)
 {
-    Dialog::open(m_program);
+    lumivar::win32::showMessage(m_window, widen(message));
 }
 
-void Form1::DisegnaAssi()
+std::optional<PrintFailure> Form1::printWindow()
 {
-    lumivar::DisegnaAssi(plane(), m_cursor);
-}
-
-void Form1::load()
-{
-    plane().clear();
-    plane().setScale(kPlaneUpperLeft, kPlaneLowerRight);
-}
-
-void Form1::plotCurves()
-{
-    std::array<std::string, 4> texts;
-    CurveInput input;
-    input.curveTicked = SendMessageW(m_controls[controlIndex("Check1")], BM_GETCHECK, 0, 0) == BST_CHECKED;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (input.curveTicked) {
-            texts[i] = narrow(windowText(m_controls[controlIndex("Text" + std::to_string(i + 1))]));
-        }
-        input.texts[i] = texts[i];
-    }
-    const PlotOutcome outcome = lumivar::plotCurves(plane(), m_cursor, input);
-    if (outcome.fault != PlotFault::None) {
-        report(plotFaultMessage(outcome.fault, outcome.faultAbscissa));
-    }
-}
-
-void Form1::reset()
-{
-    plane().clear();
-    DisegnaAssi();
-}
-
-void Form1::printWindow()
-{
-    PrintedForm form{plane().record(), plane().mapping(), {}, {}};
+    PrintedForm form{m_planeView->raster().record(), m_planeView->raster().mapping(), {}, {}};
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
         form.texts[i] = windowText(m_controls[i]);
         form.checked[i] = kForm1Controls[i].kind == ControlKind::CheckBox
                           && SendMessageW(m_controls[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
-    if (const auto problem = printForm(form)) {
-        report(*problem);
-    }
+    return printForm(form);
 }
 
-void Form1::report(const std::string& message)
+bool Form1::openHelpWindow()
 {
-    showMessage(m_window, widen(message));
+    return Dialog::open(m_program);
+}
+
+void Form1::endProgram()
+{
+    PostQuitMessage(0); // every window goes, help windows included
 }
 
 LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -372,8 +315,7 @@ LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPAR
     auto* form = attachedObject<Form1>(window, message, lParam);
     switch (message) {
     case WM_CREATE:
-        form->create(window);
-        return 0;
+        return form->create(window) ? 0 : -1;
     case WM_SIZE:
         if (form->m_client != nullptr) {
             form->updateScrollBars();
@@ -396,7 +338,7 @@ LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPAR
         if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
             const int index = LOWORD(wParam) - kFirstControlId;
             if (index >= 0 && index < static_cast<int>(kForm1Controls.size())) {
-                form->command(index);
+                form->m_rules.click(static_cast<Form1Control>(index));
             }
         }
         return 0;

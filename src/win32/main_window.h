@@ -3,9 +3,8 @@
 #include "plane_view.h"
 #include "program.h"
 #include "shared/form_layout.h"
+#include "shared/main_window_rules.h"
 #include "win32.h"
-
-#include "plot/axes.h"
 
 #include <windows.h>
 
@@ -18,47 +17,43 @@ namespace lumivar::win32 {
 // The main window: the plane, the four parameter boxes with their labels, the
 // "CURVA" box and the five commands, at their designed places. A window
 // smaller than its design scrolls over it.
-class Form1 final {
+class Form1 final : private Form1Platform {
 public:
     static constexpr const wchar_t* kClassName = L"LumivarForm1";
-    static void registerClass(HINSTANCE instance);
+    [[nodiscard]] static bool registerClass(HINSTANCE instance);
     // Opens the main window; nothing when it cannot be made.
     static HWND open(Program& program, int showCommand);
 
     explicit Form1(Program& program) : m_program(program) {}
 
-    // Draws axes, grid and labels over the plane.
-    void DisegnaAssi();
-
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK clientProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    void create(HWND window);
-    void createControls();
+    [[nodiscard]] bool create(HWND window);
+    [[nodiscard]] bool createControls();
     void layout();
     void updateScrollBars();
     void fitScrollBars();
     void scroll(int bar, WORD request);
     void scrollBy(int bar, int pixels);
-    void command(int controlIndex);
 
-    void load();
-    void plotCurves();
-    void reset();
-    void printWindow();
-    void closeProgram();
-    void openHelp();
-    void report(const std::string& message);
-    [[nodiscard]] PlaneView& planeView() const;
-    [[nodiscard]] PlaneRaster& plane() const { return planeView().raster(); }
+    Surface& planeSurface() override { return m_planeView->raster(); }
+    [[nodiscard]] bool curveTicked() const override;
+    [[nodiscard]] std::string boxText(Form1Control box) const override;
+    void showMessage(std::string_view message) override;
+    [[nodiscard]] std::optional<PrintFailure> printWindow() override;
+    [[nodiscard]] bool openHelpWindow() override;
+    void endProgram() override;
+    [[nodiscard]] HWND control(Form1Control which) const { return m_controls[indexOf(which)]; }
 
     Program& m_program;
     HWND m_window = nullptr;
     HWND m_client = nullptr; // every control, at the designed size
     std::array<HWND, kForm1Controls.size()> m_controls{};
-    std::array<Font, 3> m_fonts; // one for each font the table names
-    PlotCursor m_cursor;
+    PlaneView* m_planeView = nullptr; // the plane control's, which owns it
+    std::array<Font, 3> m_fonts;      // one for each font the table names
+    Form1Rules m_rules{*this};
     int m_dpi = kDesignDpi;
     POINT m_scrolled{0, 0};
     bool m_fittingScrollBars = false;

@@ -1,6 +1,6 @@
 #include "plane_canvas.h"
 
-#include "fonts.h"
+#include "program_font.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -37,25 +37,10 @@ LabelGlyphs rasterise(const QFont& font, std::string_view text, double ratio)
     painter.drawText(QPointF(0, metrics.ascent()), label);
     painter.end();
 
-    LabelGlyphs inked;
-    inked.width = image.width();
-    inked.height = image.height();
     constexpr int kInked = 128;
-    for (int row = 0; row < image.height(); ++row) {
-        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(row));
-        for (int column = 0; column < image.width();) {
-            if (qAlpha(pixels[column]) < kInked) {
-                ++column;
-                continue;
-            }
-            const int first = column;
-            while (column < image.width() && qAlpha(pixels[column]) >= kInked) {
-                ++column;
-            }
-            inked.runs.push_back({row, first, column});
-        }
-    }
-    return inked;
+    return inkedRuns(image.width(), image.height(), [&image](int row, int column) {
+        return qAlpha(reinterpret_cast<const QRgb*>(image.constScanLine(row))[column]) >= kInked;
+    });
 }
 
 } // namespace

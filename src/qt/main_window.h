@@ -1,10 +1,9 @@
 #pragma once
 
+#include "pixels.h"
 #include "plane_widget.h"
-#include "plot/axes.h"
-#include "plot/light_curve.h"
 #include "shared/form_layout.h"
-#include "twips.h"
+#include "shared/main_window_rules.h"
 
 #include <QImage>
 #include <QString>
@@ -13,63 +12,62 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
-
-class QCheckBox;
-class QLineEdit;
 
 namespace lumivar {
 
-// A control's rectangle in the client area, in logical pixels; empty for a
-// name the table does not hold.
-[[nodiscard]] constexpr QRect form1ControlRect(std::string_view name)
+// A control's rectangle in the client area, in logical pixels.
+[[nodiscard]] constexpr QRect form1ControlRect(Form1Control control)
 {
-    const ControlEntry* found = findForm1Control(name);
-    return found == nullptr ? QRect() : toPixels(found->geometry);
+    return toPixels(entryOf(control).geometry);
 }
 
 // The main window: the plane, the four parameter boxes with their labels, the
 // "CURVA" box and the five commands.
-class Form1 final : public QWidget {
+class Form1 final : public QWidget, private Form1Platform {
     Q_OBJECT
 
 public:
     explicit Form1(QWidget* parent = nullptr);
 
     // Draws axes, grid and labels over the plane.
-    void DisegnaAssi();
+    void DisegnaAssi() { m_rules.DisegnaAssi(); }
 
     [[nodiscard]] PlaneWidget& plane() const { return *m_plane; }
     // The designed client area with every control, whatever the window's
     // size: what scrolls when the window is smaller, and what is printed.
     [[nodiscard]] QWidget& client() const { return *m_client; }
-    [[nodiscard]] const PlotCursor& cursor() const { return m_cursor; }
+    [[nodiscard]] const PlotCursor& cursor() const { return m_rules.cursor(); }
 
     // Where the window's messages go; a message box by default.
     using MessageSink = std::function<void(const QString& message)>;
     void setMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
 
     // Sends the window to a printer; returns what went wrong.
-    using PrintFunction = std::function<std::optional<QString>(QWidget& window)>;
+    using PrintFunction = std::function<std::optional<PrintFailure>(QWidget& window)>;
     void setPrintFunction(PrintFunction print) { m_print = std::move(print); }
 
 private:
-    void load();
-    void plotCurves();
-    void reset();
-    void printWindow();
-    void closeProgram();
-    void openHelp();
+    Surface& planeSurface() override { return *m_plane; }
+    [[nodiscard]] bool curveTicked() const override;
+    [[nodiscard]] std::string boxText(Form1Control box) const override;
+    void showMessage(std::string_view message) override;
+    [[nodiscard]] std::optional<PrintFailure> printWindow() override;
+    [[nodiscard]] bool openHelpWindow() override;
+    void endProgram() override;
 
-    void report(const QString& message);
     void createClient();
     void connectCommands();
+    template <typename Widget> [[nodiscard]] Widget* control(Form1Control which) const
+    {
+        return static_cast<Widget*>(m_controls[indexOf(which)]);
+    }
 
-    PlotCursor m_cursor;
+    Form1Rules m_rules{*this};
     QWidget* m_client = nullptr;
     PlaneWidget* m_plane = nullptr;
-    QCheckBox* m_curve = nullptr;
-    std::array<QLineEdit*, 4> m_parameterBoxes{};
+    std::array<QWidget*, kForm1Controls.size()> m_controls{};
     MessageSink m_messageSink;
     PrintFunction m_print;
 };

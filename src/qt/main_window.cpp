@@ -1,9 +1,9 @@
 #include "main_window.h"
 
-#include "fonts.h"
 #include "help_window.h"
 #include "icon.h"
 #include "printing.h"
+#include "program_font.h"
 #include "shared/texts.h"
 #include "utf8.h"
 #include "window_hints.h"
@@ -102,7 +102,7 @@ void showMessageBox(QWidget* parent, const QString& message)
 Form1::Form1(QWidget* parent)
     : QWidget(parent)
     , m_messageSink([this](const QString& message) { showMessageBox(this, message); })
-    , m_print([](QWidget& window) { return lumivar::printWindow(window, fromUtf8(kProgramTitle)); })
+    , m_print([](QWidget& window) { return printOnDefaultPrinter(window, fromUtf8(kProgramTitle)); })
 {
     setWindowTitle(fromUtf8(kProgramTitle));
     setWindowIcon(programIcon());
@@ -110,7 +110,7 @@ Form1::Form1(QWidget* parent)
     createClient();
     resize(m_client->size());
     connectCommands();
-    load();
+    m_rules.load();
 }
 
 void Form1::createClient()
@@ -126,8 +126,9 @@ void Form1::createClient()
     m_client = new QWidget;
     m_client->setFixedSize(toPixels(kForm1ClientTwips).size());
     QWidget* previous = nullptr;
-    for (const ControlEntry& entry : kForm1Controls) {
-        QWidget* control = createControl(entry, m_client);
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        QWidget* control = createControl(kForm1Controls[i], m_client);
+        m_controls[i] = control;
         if (control->focusPolicy() == Qt::NoFocus) {
             continue;
         }
@@ -137,87 +138,55 @@ void Form1::createClient()
         previous = control;
     }
     scroller->setWidget(m_client);
-    m_plane = findChild<PlaneWidget*>(QStringLiteral("PicPianoCart"));
-    m_curve = findChild<QCheckBox*>(QStringLiteral("Check1"));
-    for (std::size_t i = 0; i < m_parameterBoxes.size(); ++i) {
-        m_parameterBoxes[i] = findChild<QLineEdit*>(QStringLiteral("Text%1").arg(i + 1));
-    }
+    m_plane = control<PlaneWidget>(Form1Control::PicPianoCart);
     m_plane->setFocus();
 }
 
 void Form1::connectCommands()
 {
-    using Handler = void (Form1::*)();
-    const std::array<std::pair<const char*, Handler>, 5> commands{{
-        {"Command1", &Form1::plotCurves},
-        {"Command2", &Form1::reset},
-        {"Command3", &Form1::printWindow},
-        {"Command4", &Form1::closeProgram},
-        {"Command5", &Form1::openHelp},
-    }};
-    for (const auto& [name, handler] : commands) {
-        connect(findChild<QPushButton*>(QLatin1String(name)), &QPushButton::clicked, this, handler);
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        if (kForm1Controls[i].kind == ControlKind::PushButton) {
+            const auto which = static_cast<Form1Control>(i);
+            connect(static_cast<QPushButton*>(m_controls[i]), &QPushButton::clicked, this,
+                    [this, which] { m_rules.click(which); });
+        }
     }
 }
 
-void Form1::DisegnaAssi()
+bool Form1::curveTicked() const
 {
-    lumivar::DisegnaAssi(*m_plane, m_cursor);
+    return control<QCheckBox>(Form1Control::Check1)->isChecked();
 }
 
-void Form1::load()
+std::string Form1::boxText(Form1Control box) const
 {
-    m_plane->clear();
-    m_plane->setScale(kPlaneUpperLeft, kPlaneLowerRight);
+    return control<QLineEdit>(box)->text().toStdString();
 }
 
-void Form1::plotCurves()
+void Form1::showMessage(std::string_view message)
 {
-    // Each box's text is converted once, from UTF-8 kept alive for the plot.
-    std::array<QByteArray, 4> texts;
-    CurveInput input;
-    input.curveTicked = m_curve->isChecked();
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        texts[i] = input.curveTicked ? m_parameterBoxes[i]->text().toUtf8() : QByteArray();
-        input.texts[i] = std::string_view(texts[i].constData(), static_cast<std::size_t>(texts[i].size()));
-    }
-    const PlotOutcome outcome = lumivar::plotCurves(*m_plane, m_cursor, input);
-    if (outcome.fault != PlotFault::None) {
-        report(fromUtf8(plotFaultMessage(outcome.fault, outcome.faultAbscissa)));
-    }
+    m_messageSink(fromUtf8(message));
 }
 
-void Form1::reset()
+std::optional<PrintFailure> Form1::printWindow()
 {
-    m_plane->clear();
-    DisegnaAssi();
+    return m_print(*m_client);
 }
 
-void Form1::printWindow()
-{
-    if (const auto problem = m_print(*m_client)) {
-        report(*problem);
-    }
-}
-
-void Form1::closeProgram()
+void Form1::endProgram()
 {
     // Every window goes, help windows included; nothing else runs after this.
     QApplication::closeAllWindows();
     QApplication::quit();
 }
 
-void Form1::openHelp()
+bool Form1::openHelpWindow()
 {
     auto* help = new Dialog;
     help->setAttribute(Qt::WA_DeleteOnClose);
     help->show();
     keepOutOfTaskbar(*help);
-}
-
-void Form1::report(const QString& message)
-{
-    m_messageSink(message);
+    return true;
 }
 
 } // namespace lumivar
