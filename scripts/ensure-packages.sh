@@ -11,10 +11,10 @@ run_packages=(
 test_packages=(
     "${run_packages[@]}"
     libbenchmark-dev
-    xvfb xauth xdotool xclip metacity x11-utils imagemagick
+    xvfb xauth xdotool xclip metacity openbox x11-utils imagemagick
     cups cups-client cups-bsd printer-driver-cups-pdf ghostscript poppler-utils
     clang clang-tidy clang-format cppcheck libclang-rt-dev
-    dpkg-dev desktop-file-utils appstream
+    dpkg-dev desktop-file-utils appstream lintian
     # The Windows program: built with mingw-w64, packaged with wixl, tested
     # under 32-bit wine.
     g++-mingw-w64-i686-posix wixl wine wine32:i386 fonts-wine

@@ -32,6 +32,8 @@ fi
 deb=$(ls build/release/lumivar_*.deb)
 echo "package: $deb ($(du -k "$deb" | cut -f1) kB)"
 dpkg-deb -I "$deb" | grep -E "^ (Depends|Installed-Size):"
+# Debian's package rules: no error and no warning.
+lintian --allow-root --fail-on error,warning "$deb"
 dpkg-deb -f "$deb" Depends | grep -qw fonts-liberation || { echo "the package must depend on fonts-liberation" >&2; exit 1; }
 
 scratch=$(mktemp -d)
