@@ -68,8 +68,13 @@ void Form1Rules::reset()
 
 void Form1Rules::printWindow()
 {
-    if (const auto failure = m_platform.printWindow()) {
-        m_platform.showMessage(printFailureMessage(*failure));
+    reportPrint(m_platform.printWindow());
+}
+
+void Form1Rules::reportPrint(const std::optional<PrintFailure>& outcome)
+{
+    if (outcome) {
+        m_platform.showMessage(printFailureMessage(*outcome));
     }
 }
 

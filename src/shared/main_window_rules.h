@@ -51,6 +51,9 @@ public:
     void click(Form1Control control);
     // Draws axes, grid and labels over the plane.
     void DisegnaAssi();
+    // What came of printing, now or once a late job ends: nothing to say
+    // when it printed.
+    void reportPrint(const std::optional<PrintFailure>& outcome);
 
     [[nodiscard]] const PlotCursor& cursor() const { return m_cursor; }
 

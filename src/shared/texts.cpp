@@ -67,6 +67,22 @@ std::string printFailureMessage(const PrintFailure& failure)
     case PrintProblem::PageNotPrepared:
         message = "Impossibile preparare la pagina da stampare.\n" + unchangedSentence;
         break;
+    case PrintProblem::ServiceStopped:
+        message = "Il servizio di stampa (spooler) non è in esecuzione.\nAvviarlo, o chiedere a chi "
+                  "amministra il computer, e riprovare: "
+                  + unchanged;
+        break;
+    case PrintProblem::AccessDenied:
+        message = named + "non permette a questo utente di stampare.\n" + unchangedSentence;
+        break;
+    case PrintProblem::ServiceSlow:
+        message = "Il servizio di stampa non ha ancora preso la stampa.\nPartirà appena il servizio "
+                  "risponde; se non potrà essere stampata, un messaggio lo dirà.";
+        break;
+    case PrintProblem::StillPrinting:
+        message = "La stampa precedente non è ancora stata consegnata al servizio di stampa.\nAttendere "
+                  "che lo sia, poi riprovare.";
+        break;
     }
     std::string_view serviceReason = failure.serviceReason;
     while (!serviceReason.empty() && (serviceReason.back() == '.' || serviceReason.back() == ' ')) {

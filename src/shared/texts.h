@@ -46,9 +46,14 @@ enum class PrintProblem : std::uint8_t {
     PrinterStopped,  // the printer is stopped
     Refused,         // the printer answered no to the job
     PageNotPrepared, // the page could not be drawn
+    ServiceStopped,  // the print service is not running
+    AccessDenied,    // the user may not print there
+    // Not failures: the job goes on, or an earlier one still does.
+    ServiceSlow,   // the print service has not taken the job yet
+    StillPrinting, // the last job is still being handed over
 };
 
-// A print that did not happen: the problem, the printer it concerns and the
+// A print that did not happen, or has not yet: the problem, the printer it concerns and the
 // print service's own words, where it gave any.
 struct PrintFailure {
     PrintProblem problem = PrintProblem::PageNotPrepared;

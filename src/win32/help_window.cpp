@@ -9,7 +9,8 @@ namespace lumivar::win32 {
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// A fixed frame with a close box only.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 } // namespace
 

@@ -11,6 +11,13 @@ namespace {
 
 constexpr LONG kButtonTypeMask = 0x0F;
 
+bool isOfClass(HWND window, const wchar_t* name)
+{
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    return lstrcmpiW(className, name) == 0;
+}
+
 // Enter clicks a focused push button, as the space bar does, even when no
 // button is the default.
 bool clickFocusedButton(const MSG& message)
@@ -18,13 +25,26 @@ bool clickFocusedButton(const MSG& message)
     if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN || (message.lParam & (1L << 30)) != 0) {
         return false;
     }
-    wchar_t className[16] = {};
-    GetClassNameW(message.hwnd, className, 16);
     const LONG type = GetWindowLongW(message.hwnd, GWL_STYLE) & kButtonTypeMask;
-    if (lstrcmpiW(className, L"BUTTON") != 0 || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)) {
+    if (!isOfClass(message.hwnd, L"BUTTON") || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)) {
         return false;
     }
     SendMessageW(message.hwnd, BM_CLICK, 0, 0);
+    return true;
+}
+
+// Ctrl+A selects a box's whole text, as in every current Windows program;
+// the system's edit control leaves it to the program.
+bool selectAllText(const MSG& message)
+{
+    if (message.message != WM_KEYDOWN || message.wParam != 'A' || (GetKeyState(VK_CONTROL) & 0x8000) == 0
+        || (GetKeyState(VK_MENU) & 0x8000) != 0) {
+        return false;
+    }
+    if (!isOfClass(message.hwnd, L"EDIT")) {
+        return false;
+    }
+    SendMessageW(message.hwnd, EM_SETSEL, 0, -1);
     return true;
 }
 
@@ -45,17 +65,22 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*l
         return 1;
     }
     MSG message;
+    HWND focus = nullptr;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (clickFocusedButton(message)) {
-            continue;
-        }
         // Tab and the arrow keys move between each window's controls.
         HWND window = GetAncestor(message.hwnd, GA_ROOT);
-        if (window != nullptr && IsDialogMessageW(window, &message) != FALSE) {
-            continue;
+        if (!clickFocusedButton(message) && !selectAllText(message)
+            && (window == nullptr || IsDialogMessageW(window, &message) == FALSE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
         }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        if (HWND now = GetFocus(); now != focus) {
+            focus = now;
+            if (focus != nullptr) {
+                SendMessageW(GetAncestor(focus, GA_ROOT), kFocusMovedMessage, 0,
+                             reinterpret_cast<LPARAM>(focus));
+            }
+        }
     }
     return static_cast<int>(message.wParam);
 }

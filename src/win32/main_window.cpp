@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 namespace lumivar::win32 {
@@ -17,6 +18,8 @@ constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL | WS_CLIP
 constexpr int kFirstControlId = 100;
 constexpr const wchar_t* kClientClassName = L"LumivarForm1Client";
 constexpr int kScrollLinePixels = 20;
+// A print the window stopped waiting for has ended.
+constexpr UINT kPrintEndedMessage = WM_APP + 1;
 constexpr std::array kTableFonts{kSansSerif825, kSansSerif12, kBookAntiqua975};
 
 std::size_t fontIndex(const FontRequest& request)
@@ -98,8 +101,11 @@ HWND Form1::open(Program& program, int showCommand)
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
-    const int width = std::min<int>(frame.right - frame.left, work.right - work.left);
     const int height = std::min<int>(frame.bottom - frame.top, work.bottom - work.top);
+    // Short of height, the vertical bar takes its width from the design,
+    // unless the window grows by it.
+    const int bar = height < frame.bottom - frame.top ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+    const int width = std::min<int>(frame.right - frame.left + bar, work.right - work.left);
     RECT placed{};
     GetWindowRect(window, &placed);
     const int left = std::clamp<int>(placed.left, work.left, work.right - width);
@@ -113,6 +119,7 @@ HWND Form1::open(Program& program, int showCommand)
 bool Form1::create(HWND window)
 {
     m_window = window;
+    m_printing = Printing(window, kPrintEndedMessage);
     m_program.windowOpened();
     m_client = CreateWindowExW(WS_EX_CONTROLPARENT, kClientClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
                                window, nullptr, m_program.instance, nullptr);
@@ -239,6 +246,40 @@ void Form1::scrollBy(int bar, int pixels)
                  twipsToDevice(kForm1ClientTwips.height, m_dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form1::showControl(HWND control)
+{
+    if (IsChild(m_client, control) == FALSE) {
+        return;
+    }
+    RECT place{};
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, m_client, reinterpret_cast<POINT*>(&place), 2);
+    for (const auto& [bar, first, last] :
+         {std::tuple{SB_HORZ, place.left, place.right}, std::tuple{SB_VERT, place.top, place.bottom}}) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_POS | SIF_PAGE;
+        GetScrollInfo(m_window, bar, &info);
+        const int end = info.nPos + static_cast<int>(info.nPage);
+        if (first < info.nPos) {
+            scrollBy(bar, first - info.nPos);
+        } else if (last > end) {
+            scrollBy(bar, std::min<int>(last - end, first - info.nPos));
+        }
+    }
+}
+
+void Form1::activate(bool active)
+{
+    if (!active) {
+        HWND focus = GetFocus();
+        m_focused = IsChild(m_window, focus) != FALSE ? focus : nullptr;
+        return;
+    }
+    SetFocus(m_focused != nullptr && IsWindow(m_focused) != FALSE ? m_focused
+                                                                  : control(Form1Control::PicPianoCart));
+}
+
 void Form1::scroll(int bar, WORD request)
 {
     SCROLLINFO info{};
@@ -297,7 +338,7 @@ std::optional<PrintFailure> Form1::printWindow()
         form.checked[i] = kForm1Controls[i].kind == ControlKind::CheckBox
                           && SendMessageW(m_controls[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
-    return printForm(form);
+    return m_printing.print(form);
 }
 
 bool Form1::openHelpWindow()
@@ -326,6 +367,18 @@ LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_VSCROLL:
         form->scroll(SB_VERT, LOWORD(wParam));
+        return 0;
+    case WM_ACTIVATE:
+        // Not DefWindowProc's: it would give the focus to the frame.
+        if (HIWORD(wParam) == 0) {
+            form->activate(LOWORD(wParam) != WA_INACTIVE);
+        }
+        return 0;
+    case kPrintEndedMessage:
+        form->m_rules.reportPrint(form->m_printing.takeLateOutcome());
+        return 0;
+    case kFocusMovedMessage:
+        form->showControl(reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_MOUSEWHEEL:
         form->scrollBy(SB_VERT, -GET_WHEEL_DELTA_WPARAM(wParam) * kScrollLinePixels * 3 / WHEEL_DELTA);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plane_view.h"
+#include "printing.h"
 #include "program.h"
 #include "shared/form_layout.h"
 #include "shared/main_window_rules.h"
@@ -37,6 +38,9 @@ private:
     void fitScrollBars();
     void scroll(int bar, WORD request);
     void scrollBy(int bar, int pixels);
+    // Scrolls so that a control of the client area is in view.
+    void showControl(HWND control);
+    void activate(bool active);
 
     Surface& planeSurface() override { return m_planeView->raster(); }
     [[nodiscard]] bool curveTicked() const override;
@@ -54,8 +58,10 @@ private:
     PlaneView* m_planeView = nullptr; // the plane control's, which owns it
     std::array<Font, 3> m_fonts;      // one for each font the table names
     Form1Rules m_rules{*this};
+    Printing m_printing{nullptr, 0}; // given the window once it exists
     int m_dpi = kDesignDpi;
     POINT m_scrolled{0, 0};
+    HWND m_focused = nullptr; // while another window is active
     bool m_fittingScrollBars = false;
     bool m_resizedWhileFitting = false;
 };

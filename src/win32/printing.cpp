@@ -8,7 +8,11 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <mutex>
+#include <system_error>
 #include <thread>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace lumivar::win32 {
@@ -237,16 +241,56 @@ void drawForm(HDC dc, const PrintedForm& form)
     }
 }
 
-std::wstring defaultPrinter()
+// What a failed call of the print system means, from the error it left.
+PrintFailure failureFrom(DWORD error, const std::wstring& printer)
+{
+    PrintFailure failure{PrintProblem::Refused, narrow(printer), {}};
+    switch (error) {
+    case ERROR_INVALID_PRINTER_NAME:
+    case ERROR_FILE_NOT_FOUND: // no default printer is set
+        failure.problem = PrintProblem::NoPrinter;
+        return failure;
+    case RPC_S_SERVER_UNAVAILABLE:
+    case RPC_S_CALL_FAILED:
+    case ERROR_SERVICE_NOT_ACTIVE:
+    case ERROR_SERVICE_DISABLED:
+    case ERROR_INVALID_HANDLE: // the service dropped the job as it went away
+        failure.problem = PrintProblem::ServiceStopped;
+        return failure;
+    case ERROR_ACCESS_DENIED:
+        failure.problem = PrintProblem::AccessDenied;
+        return failure;
+    default:
+        break;
+    }
+    // The system's own words for any other refusal.
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length > 0 && text != nullptr) {
+        std::wstring words(text, length);
+        while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r')) {
+            words.pop_back();
+        }
+        failure.serviceReason = narrow(words);
+    }
+    LocalFree(text);
+    if (failure.serviceReason.empty()) {
+        failure.serviceReason = "errore " + std::to_string(error);
+    }
+    return failure;
+}
+
+std::variant<std::wstring, PrintFailure> defaultPrinter()
 {
     DWORD size = 0;
-    GetDefaultPrinterW(nullptr, &size);
-    if (size == 0) {
-        return {};
+    if (GetDefaultPrinterW(nullptr, &size) == FALSE && GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return failureFrom(GetLastError(), {});
     }
     std::wstring name(size, L'\0');
-    if (GetDefaultPrinterW(name.data(), &size) == FALSE) {
-        return {};
+    if (size == 0 || GetDefaultPrinterW(name.data(), &size) == FALSE) {
+        return failureFrom(size == 0 ? ERROR_FILE_NOT_FOUND : GetLastError(), {});
     }
     name.resize(name.find(L'\0') == std::wstring::npos ? name.size() : name.find(L'\0'));
     return name;
@@ -254,33 +298,39 @@ std::wstring defaultPrinter()
 
 std::optional<PrintFailure> printOnDefaultPrinter(const PrintedForm& form)
 {
-    const std::wstring printer = defaultPrinter();
-    if (printer.empty()) {
-        return PrintFailure{PrintProblem::NoPrinter, {}, {}};
+    const auto found = defaultPrinter();
+    if (const auto* failure = std::get_if<PrintFailure>(&found)) {
+        return *failure;
     }
+    const auto& printer = std::get<std::wstring>(found);
     const OwnedDc dc(CreateDCW(L"WINSPOOL", printer.c_str(), nullptr, nullptr));
     if (!dc) {
-        return PrintFailure{PrintProblem::ServiceSilent, narrow(printer), {}};
+        return failureFrom(GetLastError(), printer);
     }
-    const PrintFailure refused{PrintProblem::Refused, narrow(printer), {}};
     const std::wstring title = widen(kProgramTitle);
     DOCINFOW document{};
     document.cbSize = sizeof(document);
     document.lpszDocName = title.c_str();
     if (StartDocW(dc.get(), &document) <= 0) {
-        return refused;
+        // A print-to-file printer whose file the user did not choose.
+        if (GetLastError() == ERROR_CANCELLED) {
+            return std::nullopt;
+        }
+        return failureFrom(GetLastError(), printer);
     }
     if (StartPage(dc.get()) <= 0) {
+        const DWORD error = GetLastError();
         AbortDoc(dc.get());
-        return refused;
+        return failureFrom(error, printer);
     }
     drawForm(dc.get(), form);
     if (EndPage(dc.get()) <= 0) {
+        const DWORD error = GetLastError();
         AbortDoc(dc.get());
-        return refused;
+        return failureFrom(error, printer);
     }
     if (EndDoc(dc.get()) <= 0) {
-        return refused;
+        return failureFrom(GetLastError(), printer);
     }
     return std::nullopt;
 }
@@ -290,46 +340,88 @@ struct HandleDeleter {
 };
 using Handle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleDeleter>;
 
-// What the printing thread shares with the window's: whichever leaves last
-// frees it.
-struct Job {
-    PrintedForm form;
-    Handle done;
-    std::optional<PrintFailure> problem;
-};
-
 } // namespace
 
-std::optional<PrintFailure> printForm(const PrintedForm& form)
+// What the printing thread shares with the window's: whichever leaves last
+// frees it.
+struct PrintJob {
+    explicit PrintJob(PrintedForm printed) : form(std::move(printed)) {}
+
+    PrintedForm form;
+    Handle done;
+    std::mutex lock;
+    bool finished = false;
+    // Set when the window stopped waiting: the outcome is then posted.
+    bool late = false;
+    std::optional<PrintFailure> outcome;
+    HWND window = nullptr;
+    UINT lateMessage = 0;
+};
+
+std::optional<PrintFailure> Printing::print(const PrintedForm& form)
 {
-    // The print system may take its time, or never answer: it is asked on
-    // a thread of its own while the windows keep being painted. Clicks
-    // wait, as for any command.
-    auto job = std::make_shared<Job>(Job{form, Handle(CreateEventW(nullptr, TRUE, FALSE, nullptr)), {}});
+    if (m_job) {
+        const std::scoped_lock lock(m_job->lock);
+        if (!m_job->finished) {
+            return PrintFailure{PrintProblem::StillPrinting, {}, {}};
+        }
+    }
+    // The print system may take its time (a printer that asks for a file
+    // name waits for the user), or not answer at all: it is asked on a
+    // thread of its own, and whatever it does with this job is told.
+    auto job = std::make_shared<PrintJob>(form);
+    job->done = Handle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!job->done) {
         return PrintFailure{PrintProblem::PageNotPrepared, {}, {}};
     }
-    std::thread([job] {
-        job->problem = printOnDefaultPrinter(job->form);
-        SetEvent(job->done.get());
-    }).detach();
+    job->window = m_window;
+    job->lateMessage = m_lateMessage;
+    try {
+        std::thread([job] {
+            auto outcome = printOnDefaultPrinter(job->form);
+            const std::scoped_lock lock(job->lock);
+            job->outcome = std::move(outcome);
+            job->finished = true;
+            SetEvent(job->done.get());
+            if (job->late) {
+                PostMessageW(job->window, job->lateMessage, 0, 0);
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        return PrintFailure{PrintProblem::PageNotPrepared, {}, {}};
+    }
+    m_job = job;
+    // Meanwhile the windows are painted; clicks wait, as for any command.
     const DWORD deadline = GetTickCount() + kPrintDeadlineMs;
     for (;;) {
-        const DWORD now = GetTickCount();
-        const auto left = static_cast<LONG>(deadline - now);
-        if (left <= 0) {
-            return PrintFailure{PrintProblem::ServiceSilent, {}, {}};
+        const auto left = static_cast<LONG>(deadline - GetTickCount());
+        {
+            const std::scoped_lock lock(job->lock);
+            if (job->finished) {
+                return job->outcome;
+            }
+            if (left <= 0) {
+                // Not a failure: the job goes on, and its end is told.
+                job->late = true;
+                return PrintFailure{PrintProblem::ServiceSlow, {}, {}};
+            }
         }
         HANDLE done = job->done.get();
-        const DWORD woke = MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(left), QS_PAINT);
-        if (woke == WAIT_OBJECT_0) {
-            return job->problem;
-        }
+        MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(left), QS_PAINT);
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT) != FALSE) {
             DispatchMessageW(&message);
         }
     }
+}
+
+std::optional<PrintFailure> Printing::takeLateOutcome()
+{
+    if (!m_job) {
+        return std::nullopt;
+    }
+    const std::scoped_lock lock(m_job->lock);
+    return m_job->finished ? m_job->outcome : std::nullopt;
 }
 
 } // namespace lumivar::win32

@@ -4,6 +4,10 @@
 
 namespace lumivar::win32 {
 
+// Sent to a top-level window when the keyboard focus has moved to one of
+// its controls; lParam is the control.
+inline constexpr UINT kFocusMovedMessage = WM_APP + 16;
+
 // What every window of the program shares: the instance, and how many of
 // its top-level windows are open, so that closing the last ends the program.
 struct Program {

@@ -1,5 +1,6 @@
 #include "win32.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -80,42 +81,42 @@ int dpiOf(HWND window)
 
 namespace {
 
-int CALLBACK noteFound(const LOGFONTW* /*font*/, const TEXTMETRICW* /*metrics*/, DWORD /*type*/, LPARAM found)
+int CALLBACK noteOutline(const LOGFONTW* /*font*/, const TEXTMETRICW* /*metrics*/, DWORD type, LPARAM found)
 {
+    if ((type & RASTER_FONTTYPE) != 0) {
+        return 1; // go on: a bitmap font does not grow with the resolution
+    }
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
 
-bool hasFamily(const std::wstring& family)
+bool hasOutlineFamily(const wchar_t* family)
 {
     LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
-    family.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+    lstrcpynW(wanted.lfFaceName, family, LF_FACESIZE);
     bool found = false;
     HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &wanted, noteFound, reinterpret_cast<LPARAM>(&found), 0);
+    EnumFontFamiliesExW(screen, &wanted, noteOutline, reinterpret_cast<LPARAM>(&found), 0);
     ReleaseDC(nullptr, screen);
     return found;
 }
 
-// The designed families, then what a Windows system without them has
-// nearest; outline fonts only where they must scale.
+// The designed family's outline twin, then the outline fonts nearest to it
+// that Windows systems have: the designed sans serif is a bitmap font with a
+// few fixed sizes, which neither grows with the screen's resolution nor
+// prints. The bitmap font only where no outline one exists, and never on a
+// printer.
 std::wstring familyFor(const FontRequest& request, FontUse use)
 {
-    const bool serif = isSerif(request);
-    const std::array<std::wstring, 3> candidates =
-        serif ? std::array<std::wstring, 3>{L"Book Antiqua", L"Palatino Linotype", L"Times New Roman"}
-              : std::array<std::wstring, 3>{L"MS Sans Serif", L"Microsoft Sans Serif", L"Tahoma"};
-    for (const std::wstring& family : candidates) {
-        // MS Sans Serif is a bitmap font, which a printer cannot scale.
-        if (use == FontUse::Printer && family == L"MS Sans Serif") {
-            continue;
-        }
-        if (hasFamily(family)) {
-            return family;
-        }
+    constexpr std::array<const wchar_t*, 4> kSerif{L"Book Antiqua", L"Palatino Linotype", L"Times New Roman",
+                                                   L"Georgia"};
+    constexpr std::array<const wchar_t*, 4> kSans{L"Microsoft Sans Serif", L"Tahoma", L"Arial", L"Verdana"};
+    const auto& candidates = isSerif(request) ? kSerif : kSans;
+    if (const auto* found = std::ranges::find_if(candidates, hasOutlineFamily); found != candidates.end()) {
+        return *found;
     }
-    return candidates.back();
+    return use == FontUse::Printer ? candidates.front() : widen(request.family);
 }
 
 } // namespace

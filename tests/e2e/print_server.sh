@@ -4,6 +4,7 @@
 #   print_server.sh start DIR   starts it; prints the CUPS_SERVER value to use
 #   print_server.sh stop DIR    stops it; DIR keeps its printers for a restart
 #   print_server.sh hang DIR    freezes it: it takes connections, answers nothing
+#   print_server.sh resume DIR  lets a hung one go on
 #   print_server.sh lose DIR    kills it at once, as a crash would
 # Its printers print through the backend "lumivar-test:", which writes each
 # job into DIR/output, and nowhere that another server shares.
@@ -91,8 +92,11 @@ stop | lose)
 hang)
     pkill -STOP -f -- "cupsd -[cC] $dir/etc/cupsd.conf"
     ;;
+resume)
+    pkill -CONT -f -- "cupsd -[cC] $dir/etc/cupsd.conf"
+    ;;
 *)
-    echo "usage: $0 start|stop|hang|lose DIR" >&2
+    echo "usage: $0 start|stop|hang|resume|lose DIR" >&2
     exit 2
     ;;
 esac
