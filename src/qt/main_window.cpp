@@ -16,10 +16,14 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <QWindow>
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -117,12 +121,12 @@ void Form1::createClient()
 {
     // Nothing is laid out again on resize: a window smaller than its design,
     // on a short or scaled screen, scrolls over it instead.
-    auto* scroller = new QScrollArea(this);
-    scroller->setFrameShape(QFrame::NoFrame);
-    scroller->setFocusPolicy(Qt::NoFocus);
+    m_scroller = new QScrollArea(this);
+    m_scroller->setFrameShape(QFrame::NoFrame);
+    m_scroller->setFocusPolicy(Qt::NoFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(scroller);
+    layout->addWidget(m_scroller);
     m_client = new QWidget;
     m_client->setFixedSize(toPixels(kForm1ClientTwips).size());
     QWidget* previous = nullptr;
@@ -137,9 +141,55 @@ void Form1::createClient()
         }
         previous = control;
     }
-    scroller->setWidget(m_client);
+    m_scroller->setWidget(m_client);
     m_plane = control<PlaneWidget>(Form1Control::PicPianoCart);
     m_plane->setFocus();
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The window manager's frame is known once it has framed the window,
+    // which it has when the window is first exposed.
+    if (!m_fitted && windowHandle() != nullptr) {
+        windowHandle()->installEventFilter(this);
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !m_fitted
+        && windowHandle()->isExposed()) {
+        m_fitted = true;
+        windowHandle()->removeEventFilter(this);
+        fitToScreen();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::fitToScreen()
+{
+    // Not every window manager keeps a new window within the screen: the
+    // window takes the design's size, or what the screen's available area
+    // leaves of it, and the scroll bars do the rest.
+    const QRect available = screen()->availableGeometry();
+    const QMargins frame = windowHandle()->frameMargins();
+    const QSize design = m_client->size();
+    const int height = std::min(design.height(), available.height() - frame.top() - frame.bottom());
+    // Short of height, the vertical bar takes its width from the design,
+    // unless the window grows by it.
+    const int bar = height < design.height() ? m_scroller->verticalScrollBar()->sizeHint().width() : 0;
+    const int width = std::min(design.width() + bar, available.width() - frame.left() - frame.right());
+    if (size() != QSize(width, height)) {
+        resize(width, height);
+    }
+    const QSize outer(width + frame.left() + frame.right(), height + frame.top() + frame.bottom());
+    const QPoint placed = frameGeometry().topLeft();
+    const QPoint within(std::clamp(placed.x(), available.left(), available.right() + 1 - outer.width()),
+                        std::clamp(placed.y(), available.top(), available.bottom() + 1 - outer.height()));
+    if (within != placed) {
+        move(within);
+    }
 }
 
 void Form1::connectCommands()

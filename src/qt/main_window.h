@@ -9,6 +9,8 @@
 #include <QString>
 #include <QWidget>
 
+class QScrollArea;
+
 #include <array>
 #include <functional>
 #include <optional>
@@ -48,7 +50,12 @@ public:
     using PrintFunction = std::function<std::optional<PrintFailure>(QWidget& window)>;
     void setPrintFunction(PrintFunction print) { m_print = std::move(print); }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void fitToScreen();
     Surface& planeSurface() override { return *m_plane; }
     [[nodiscard]] bool curveTicked() const override;
     [[nodiscard]] std::string boxText(Form1Control box) const override;
@@ -65,7 +72,9 @@ private:
     }
 
     Form1Rules m_rules{*this};
+    QScrollArea* m_scroller = nullptr;
     QWidget* m_client = nullptr;
+    bool m_fitted = false; // to the screen, once
     PlaneWidget* m_plane = nullptr;
     std::array<QWidget*, kForm1Controls.size()> m_controls{};
     MessageSink m_messageSink;

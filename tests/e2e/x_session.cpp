@@ -3,6 +3,7 @@
 #include "plot/plane.h"
 #include "qt/main_window.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -21,32 +22,57 @@ qint64 cpuTicks(qint64 pid)
     return fields.size() > 12 ? fields[11].toLongLong() + fields[12].toLongLong() : -1;
 }
 
-XSession::XSession(QSize screen) : m_environment(QProcessEnvironment::systemEnvironment())
+XSession::XSession(QSize screen, QString windowManager)
+    : m_windowManagerName(std::move(windowManager)), m_environment(QProcessEnvironment::systemEnvironment())
 {
     // wine's desktop process, which serves the clipboard too, belongs to the
     // display it started on: the first session's, once any earlier is gone.
     if (s_sessions++ == 0 && Lumivar::isWindowsProgram()) {
         endWine();
     }
+    // A busy machine may lose a start: once more, on another display.
+    for (int attempt = 1; attempt <= 2 && !isReady(); ++attempt) {
+        const QString failure = start(screen);
+        if (!failure.isEmpty()) {
+            m_startFailure += QStringLiteral("attempt %1: %2\n").arg(attempt).arg(failure);
+            stopProcesses();
+        }
+    }
+}
+
+QString XSession::start(QSize screen)
+{
+    // Their error output goes to files, never to a pipe nobody reads while
+    // they run: a full pipe would stop them.
+    const QString serverLog = m_runtimeDir.filePath(QStringLiteral("xvfb.log"));
+    const QString managerLog = m_runtimeDir.filePath(QStringLiteral("window-manager.log"));
+    const auto output = [](const QString& log) {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()).trimmed().right(2000)
+                                              : QStringLiteral("(nothing)");
+    };
     m_server = std::make_unique<QProcess>();
-    m_server->setProcessChannelMode(QProcess::SeparateChannels);
+    m_server->setStandardErrorFile(serverLog);
     // -displayfd picks a free display and tells its number.
     m_server->start(QStringLiteral("Xvfb"),
                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                      QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
                      QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     if (!m_server->waitForStarted(10000)) {
-        return;
+        return QStringLiteral("Xvfb did not start: ") + m_server->errorString();
     }
     QByteArray number;
     QElapsedTimer clock;
     clock.start();
-    while (!number.contains('\n') && clock.elapsed() < 15000) {
+    while (!number.contains('\n') && clock.elapsed() < kDeadlineMs
+           && m_server->state() == QProcess::Running) {
         m_server->waitForReadyRead(500);
         number += m_server->readAllStandardOutput();
     }
     if (!number.contains('\n')) {
-        return;
+        return QStringLiteral("awaited Xvfb's display number for %1 ms; Xvfb said: %2")
+            .arg(clock.elapsed())
+            .arg(output(serverLog));
     }
     const QString display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
     m_environment.insert(QStringLiteral("DISPLAY"), display);
@@ -56,7 +82,7 @@ XSession::XSession(QSize screen) : m_environment(QProcessEnvironment::systemEnvi
     // Under AddressSanitizer freed memory waits in a quarantine of up to
     // 256 MB, which would read as growth to a memory check; a small one
     // keeps the program's own growth visible.
-    const QString sanitizer = m_environment.value(QStringLiteral("ASAN_OPTIONS"));
+    const QString sanitizer = qEnvironmentVariable("ASAN_OPTIONS");
     if (!sanitizer.isEmpty()) {
         m_environment.insert(QStringLiteral("ASAN_OPTIONS"),
                              sanitizer + QStringLiteral(":quarantine_size_mb=4"));
@@ -64,27 +90,30 @@ XSession::XSession(QSize screen) : m_environment(QProcessEnvironment::systemEnvi
 
     m_windowManager = std::make_unique<QProcess>();
     m_windowManager->setProcessEnvironment(m_environment);
-    m_windowManager->setStandardErrorFile(QProcess::nullDevice());
-    m_windowManager->start(QStringLiteral("metacity"), {QStringLiteral("--replace")});
+    m_windowManager->setStandardErrorFile(managerLog);
+    m_windowManager->start(m_windowManagerName, {QStringLiteral("--replace")});
     if (!m_windowManager->waitForStarted(10000)) {
-        return;
+        return m_windowManagerName + QStringLiteral(" did not start: ") + m_windowManager->errorString();
     }
     // A window manager announces itself on the root window once it manages.
     const bool managing = waitUntil([this] {
         const auto check = run(QStringLiteral("xprop"),
                                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-        return check && check->contains(QLatin1String("window id"));
+        return (check && check->contains(QLatin1String("window id")))
+               || m_windowManager->state() != QProcess::Running;
     });
-    if (managing) {
-        m_display = display;
+    if (!managing || m_windowManager->state() != QProcess::Running) {
+        return QStringLiteral("awaited %1 managing display %2 (_NET_SUPPORTING_WM_CHECK on the root); "
+                              "%1 said: %3; Xvfb said: %4")
+            .arg(m_windowManagerName, display, output(managerLog), output(serverLog));
     }
+    m_display = display;
+    return {};
 }
 
-XSession::~XSession()
+void XSession::stopProcesses()
 {
-    if (--s_sessions == 0 && Lumivar::isWindowsProgram()) {
-        endWine();
-    }
+    m_display.clear();
     for (auto* process : {m_windowManager.get(), m_server.get()}) {
         if (process != nullptr && process->state() != QProcess::NotRunning) {
             process->terminate();
@@ -94,6 +123,29 @@ XSession::~XSession()
             }
         }
     }
+}
+
+XSession::~XSession()
+{
+    const bool ownPrefix =
+        m_environment.value(QStringLiteral("WINEPREFIX")) != qEnvironmentVariable("WINEPREFIX");
+    if ((--s_sessions == 0 || ownPrefix) && Lumivar::isWindowsProgram()) {
+        endWine();
+    }
+    stopProcesses();
+}
+
+bool XSession::useWinePrefixCopy(const QString& prefix)
+{
+    if (m_environment.value(QStringLiteral("WINEPREFIX")) == prefix) {
+        endWine();
+    }
+    if (!QDir(prefix).removeRecursively()
+        || !run(QStringLiteral("cp"), {QStringLiteral("-a"), qEnvironmentVariable("WINEPREFIX"), prefix})) {
+        return false;
+    }
+    m_environment.insert(QStringLiteral("WINEPREFIX"), prefix);
+    return true;
 }
 
 void XSession::endWine() const

@@ -53,14 +53,21 @@ template <typename Done> bool waitUntil(Done&& done, int timeoutMs = kDeadlineMs
 // mouse and the keyboard, through xdotool.
 class XSession {
 public:
-    explicit XSession(QSize screen = QSize(1280, 1024));
+    explicit XSession(QSize screen = QSize(1280, 1024), QString windowManager = QStringLiteral("metacity"));
     ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
     [[nodiscard]] bool isReady() const { return !m_display.isEmpty(); }
+    // What each failed start awaited, and what Xvfb and the window manager said.
+    [[nodiscard]] const QString& startFailure() const { return m_startFailure; }
     [[nodiscard]] QProcessEnvironment environment() const { return m_environment; }
     void setEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
+
+    // For the Windows program: a fresh copy of the booted wine prefix, whose
+    // wine processes serve this session's display alone. A copy used before
+    // is ended and made again.
+    bool useWinePrefixCopy(const QString& prefix);
 
     [[nodiscard]] qint64 serverPid() const { return m_server ? m_server->processId() : 0; }
 
@@ -87,9 +94,14 @@ public:
     void key(const QString& keys) const;
 
 private:
+    // Starts Xvfb and the window manager; what went wrong, or nothing.
+    QString start(QSize screen);
+    void stopProcesses();
     // Ends every wine process of the prefix, and its server.
     void endWine() const;
 
+    QString m_windowManagerName;
+    QString m_startFailure;
     QString m_display;
     QTemporaryDir m_runtimeDir;
     QProcessEnvironment m_environment;
