@@ -1,5 +1,6 @@
 #include "pixel_count.h"
 #include "qt/help_window.h"
+#include "qt/icon.h"
 #include "qt/main_window.h"
 #include "qt/utf8.h"
 #include "shared/texts.h"
@@ -180,7 +181,7 @@ void TestMainWindow::windowProperties()
 
 void TestMainWindow::iconIsATwoPixelWave()
 {
-    const QImage icon = QImage(QStringLiteral(":/lumivar/lumivar.xpm")).convertToFormat(QImage::Format_RGB32);
+    const QImage icon = programIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(icon.size(), QSize(32, 32));
     // Across every row the line is two pixels at least, where no edge cuts it.
     for (int row = 0; row < icon.height(); ++row) {
@@ -245,6 +246,9 @@ void TestMainWindow::everyControlIsNamedForAssistiveTechnology()
     const QStringList boxes{QStringLiteral("Valore di partenza del periodo"), QStringLiteral("frequenza"),
                             QStringLiteral("Oscillazione massima in magnitudine"),
                             QStringLiteral("Valore medio magnitudine")};
+    // Named once the window is on the screen.
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
     for (const ControlEntry& entry : kForm1Controls) {
         auto* control = m_form->findChild<QWidget*>(fromUtf8(entry.name));
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);

@@ -85,8 +85,6 @@ QWidget* createControl(const ControlEntry& entry, QWidget* parent)
     control->setObjectName(fromUtf8(entry.name));
     control->setGeometry(toPixels(entry.geometry));
     control->setFont(programFont(entry.font));
-    control->setAccessibleName(entry.accessibleName.empty() ? caption : fromUtf8(entry.accessibleName));
-    control->setAccessibleDescription(fromUtf8(entry.accessibleDescription));
     return control;
 }
 
@@ -163,8 +161,21 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         m_fitted = true;
         windowHandle()->removeEventFilter(this);
         fitToScreen();
+        nameControls();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Form1::nameControls()
+{
+    // Once the window is on the screen: the first name given loads Qt's
+    // accessibility, which nothing needs before there is a window to read.
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const ControlEntry& entry = kForm1Controls[i];
+        m_controls[i]->setAccessibleName(
+            fromUtf8(entry.accessibleName.empty() ? entry.caption : entry.accessibleName));
+        m_controls[i]->setAccessibleDescription(fromUtf8(entry.accessibleDescription));
+    }
 }
 
 void Form1::fitToScreen()

@@ -55,7 +55,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // On the first exposure: the window within the screen, and the controls
+    // named for assistive technology.
     void fitToScreen();
+    void nameControls();
     Surface& planeSurface() override { return *m_plane; }
     [[nodiscard]] bool curveTicked() const override;
     [[nodiscard]] std::string boxText(Form1Control box) const override;
