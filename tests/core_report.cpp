@@ -3,6 +3,7 @@
 // builds can be compared line by line. Lines marked "limit" may differ: the
 // system's sine differs in its last bit at some phases.
 #include "plot/axes.h"
+#include "plot/compat.h"
 #include "plot/light_curve.h"
 #include "plot/text_to_number.h"
 #include "shared/plane_raster.h"
@@ -28,8 +29,8 @@ public:
     }
     void add(PlanePoint point)
     {
-        add(std::uint64_t{std::bit_cast<std::uint32_t>(point.x)} << 32U
-            | std::bit_cast<std::uint32_t>(point.y));
+        add(std::uint64_t{compat::bitCast<std::uint32_t>(point.x)} << 32U
+            | compat::bitCast<std::uint32_t>(point.y));
     }
     [[nodiscard]] std::uint64_t value() const { return m_hash; }
 
@@ -52,9 +53,9 @@ public:
         m_hash.add(b);
     }
     void setPoint(PlanePoint at, Rgb /*colour*/) override { m_hash.add(at); }
-    void setCurrentX(float x) override { m_hash.add(std::bit_cast<std::uint32_t>(x)); }
-    void setCurrentY(float y) override { m_hash.add(std::bit_cast<std::uint32_t>(y)); }
-    void printNumber(float value) override { m_hash.add(std::bit_cast<std::uint32_t>(value)); }
+    void setCurrentX(float x) override { m_hash.add(compat::bitCast<std::uint32_t>(x)); }
+    void setCurrentY(float y) override { m_hash.add(compat::bitCast<std::uint32_t>(y)); }
+    void printNumber(float value) override { m_hash.add(compat::bitCast<std::uint32_t>(value)); }
     [[nodiscard]] float outerWidthTwips() const override { return 11175.0F; }
     [[nodiscard]] std::uint64_t hash() const { return m_hash.value(); }
 
@@ -109,7 +110,7 @@ std::uint64_t sessionPixels(double ratio)
     raster.drawLine({-1.0F, 17.0F}, {17.5F, -16.0F}, kCurveRed);
     Fnv hash;
     for (const Pixel pixel :
-         std::span(raster.pixels(), std::size_t(raster.deviceWidth()) * raster.deviceHeight())) {
+         std::span(raster.pixels(), std::size_t(raster.deviceWidth()) * std::size_t(raster.deviceHeight()))) {
         hash.add(pixel);
     }
     return hash.value();

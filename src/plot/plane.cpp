@@ -1,5 +1,7 @@
 #include "plane.h"
 
+#include "compat.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -68,9 +70,9 @@ std::string labelText(float value)
 {
     const float shown = value == 0.0F ? 0.0F : value; // a negative zero prints like zero
     std::array<char, 32> digits{};
-    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), shown);
+    const auto result = compat::toChars(digits.data(), digits.data() + digits.size(), shown);
     std::string text(digits.data(), result.ptr);
-    std::ranges::replace(text, 'e', 'E');
+    std::replace(text.begin(), text.end(), 'e', 'E');
     if (!std::signbit(shown)) {
         text.insert(text.begin(), ' ');
     }

@@ -1,5 +1,7 @@
 #include "text_to_number.h"
 
+#include "compat.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -210,7 +212,7 @@ public:
         const long long exponent = m_exponent + shift;
         out = std::to_chars(out, text.data() + text.size(), exponent).ptr;
         double value = 0.0;
-        if (std::from_chars(text.data(), out, value).ec == std::errc::result_out_of_range) {
+        if (compat::fromChars(text.data(), out, value).ec == std::errc::result_out_of_range) {
             value = exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
         }
         return value;

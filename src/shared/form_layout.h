@@ -179,7 +179,8 @@ inline constexpr std::array<std::string_view, kForm1Controls.size()> kForm1Contr
 
 constexpr bool namesMatchTable()
 {
-    return std::ranges::equal(kForm1ControlNames, kForm1Controls, {}, {}, &ControlEntry::name);
+    return std::equal(kForm1ControlNames.begin(), kForm1ControlNames.end(), kForm1Controls.begin(),
+                      [](std::string_view name, const ControlEntry& entry) { return name == entry.name; });
 }
 
 } // namespace detail

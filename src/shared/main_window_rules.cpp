@@ -31,7 +31,8 @@ void Form1Rules::click(Form1Control control)
         {Form1Control::Command4, &Form1Rules::closeProgram},
         {Form1Control::Command5, &Form1Rules::openHelp},
     }};
-    if (const auto* found = std::ranges::find(kCommands, control, &std::pair<Form1Control, Handler>::first);
+    if (const auto* found = std::find_if(kCommands.begin(), kCommands.end(),
+                                         [control](const auto& command) { return command.first == control; });
         found != kCommands.end()) {
         (this->*found->second)();
     }

@@ -1,5 +1,7 @@
 #include "plane_raster.h"
 
+#include "plot/compat.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -283,7 +285,7 @@ const LabelGlyphs& PlaneRaster::glyphs(float value)
 {
     // The same label always comes out as the same pixels, so each is
     // rendered once, at the device's resolution, and then only copied.
-    const auto key = std::bit_cast<std::uint32_t>(value);
+    const auto key = compat::bitCast<std::uint32_t>(value);
     auto found = m_glyphs.find(key);
     if (found == m_glyphs.end()) {
         found = m_glyphs.emplace(key, m_labels ? m_labels(labelText(value), m_ratio) : LabelGlyphs{}).first;

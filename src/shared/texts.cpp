@@ -29,7 +29,7 @@ std::string italianNumber(double value)
     std::array<char, 32> text{};
     const int length = std::snprintf(text.data(), text.size(), "%.6g", value);
     std::string number(text.data(), static_cast<std::size_t>(length > 0 ? length : 0));
-    std::ranges::replace(number, '.', ',');
+    std::replace(number.begin(), number.end(), '.', ',');
     return number;
 }
 
