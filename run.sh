@@ -1,7 +1,30 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the release preset and starts Lumivar.
+# ./run.sh web builds the browser program instead, serves it on 127.0.0.1
+# and opens it in the machine's browser.
 set -euo pipefail
 cd "$(dirname "$0")"
+
+if [ "${1:-}" = web ]; then
+    scripts/ensure-packages.sh web
+    cmake --preset web -DBUILD_TESTING=OFF -DLUMIVAR_WERROR=OFF >/dev/null
+    cmake --build --preset web --target lumivar_web
+    port=${LUMIVAR_PORT:-8760}
+    url="http://127.0.0.1:$port/index.html"
+    echo "Lumivar: $url (Ctrl+C per fermare il server)"
+    python3 -m http.server --bind 127.0.0.1 --directory build/web/site "$port" >/dev/null 2>&1 &
+    server=$!
+    trap 'kill $server 2>/dev/null || true' EXIT INT TERM
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        if command -v chromium >/dev/null; then
+            chromium --app="$url" --window-size=760,736 >/dev/null 2>&1 &
+        elif command -v xdg-open >/dev/null; then
+            xdg-open "$url" >/dev/null 2>&1 &
+        fi
+    fi
+    wait "$server"
+    exit 0
+fi
 
 scripts/ensure-packages.sh run
 # A newer compiler's new warning must not stop a user's build: -Werror is for

@@ -6,12 +6,15 @@ cd "$(dirname "$0")"
 scripts/ensure-packages.sh test
 
 jobs=$(nproc)
-# The Windows program first: the debug build tests it under wine as well.
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$jobs"
+# The Windows and the browser programs first: the debug build tests them
+# under wine and in chromium as well.
+for preset in windows web; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+done
 for preset in debug release asan; do
     windows=()
-    [ "$preset" = debug ] && windows=(-DLUMIVAR_WINDOWS_BUILD="$PWD/build/windows")
+    [ "$preset" = debug ] && windows=(-DLUMIVAR_WINDOWS_BUILD="$PWD/build/windows" -DLUMIVAR_WEB_BUILD="$PWD/build/web")
     cmake --preset "$preset" "${windows[@]}" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
 done

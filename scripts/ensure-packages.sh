@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Lumivar needs that the machine lacks.
-# Usage: scripts/ensure-packages.sh run|test
+# Usage: scripts/ensure-packages.sh run|web|test
 set -euo pipefail
 
 run_packages=(
@@ -18,12 +18,18 @@ test_packages=(
     # The Windows program: built with mingw-w64, packaged with wixl, tested
     # under 32-bit wine.
     g++-mingw-w64-i686-posix wixl wine wine32:i386 fonts-wine
+    # The browser program: built with emscripten, its core run under node,
+    # its page driven in headless chromium.
+    emscripten nodejs chromium chromium-driver python3-selenium
 )
+
+web_packages=(cmake ninja-build emscripten python3)
 
 case "${1:-}" in
 run) wanted=("${run_packages[@]}") ;;
+web) wanted=("${web_packages[@]}") ;;
 test) wanted=("${test_packages[@]}") ;;
-*) echo "uso: $0 run|test" >&2; exit 2 ;;
+*) echo "uso: $0 run|web|test" >&2; exit 2 ;;
 esac
 
 missing=()

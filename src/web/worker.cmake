@@ -1,0 +1,18 @@
+cmake_minimum_required(VERSION 3.25)
+# Writes the service worker into the site, its cache named after a hash of
+# every file it keeps.
+string(REPLACE "," ";" FILES "${FILES}")
+set(contents "")
+foreach(file IN LISTS FILES)
+    file(SHA256 "${SITE}/${file}" hash)
+    string(APPEND contents "${file}:${hash}\n")
+endforeach()
+string(SHA256 version "${contents}")
+string(SUBSTRING "${version}" 0 16 version)
+list(TRANSFORM FILES PREPEND "'./")
+list(TRANSFORM FILES APPEND "'")
+list(JOIN FILES ", " file_list)
+file(READ "${TEMPLATE}" worker)
+string(REPLACE "@VERSION@" "${version}" worker "${worker}")
+string(REPLACE "@FILES@" "'./', ${file_list}" worker "${worker}")
+file(WRITE "${SITE}/sw.js" "${worker}")
