@@ -101,8 +101,47 @@ void showMessageBox(QWidget* parent, const QString& message)
 
 } // namespace
 
+class Form1::Platform final : public Form1Platform {
+public:
+    explicit Platform(Form1& form) : m_form(form) {}
+
+    Surface& planeSurface() override { return *m_form.m_plane; }
+    [[nodiscard]] bool curveTicked() const override
+    {
+        return m_form.control<QCheckBox>(Form1Control::Check1)->isChecked();
+    }
+    [[nodiscard]] std::string boxText(Form1Control box) const override
+    {
+        return m_form.control<QLineEdit>(box)->text().toStdString();
+    }
+    void showMessage(std::string_view message) override { m_form.m_messageSink(fromUtf8(message)); }
+    [[nodiscard]] std::optional<PrintFailure> printWindow() override
+    {
+        return m_form.m_print(*m_form.m_client);
+    }
+    [[nodiscard]] bool openHelpWindow() override
+    {
+        auto* help = new Dialog;
+        help->setAttribute(Qt::WA_DeleteOnClose);
+        help->show();
+        keepOutOfTaskbar(*help);
+        return true;
+    }
+    void endProgram() override
+    {
+        // Every window goes, help windows included; nothing else runs after this.
+        QApplication::closeAllWindows();
+        QApplication::quit();
+    }
+
+private:
+    Form1& m_form;
+};
+
 Form1::Form1(QWidget* parent)
     : QWidget(parent)
+    , m_platform(std::make_unique<Platform>(*this))
+    , m_rules(*m_platform)
     , m_messageSink([this](const QString& message) { showMessageBox(this, message); })
     , m_print([](QWidget& window) { return printOnDefaultPrinter(window, fromUtf8(kProgramTitle)); })
 {
@@ -114,6 +153,8 @@ Form1::Form1(QWidget* parent)
     connectCommands();
     m_rules.load();
 }
+
+Form1::~Form1() = default;
 
 void Form1::createClient()
 {
@@ -212,42 +253,6 @@ void Form1::connectCommands()
                     [this, which] { m_rules.click(which); });
         }
     }
-}
-
-bool Form1::curveTicked() const
-{
-    return control<QCheckBox>(Form1Control::Check1)->isChecked();
-}
-
-std::string Form1::boxText(Form1Control box) const
-{
-    return control<QLineEdit>(box)->text().toStdString();
-}
-
-void Form1::showMessage(std::string_view message)
-{
-    m_messageSink(fromUtf8(message));
-}
-
-std::optional<PrintFailure> Form1::printWindow()
-{
-    return m_print(*m_client);
-}
-
-void Form1::endProgram()
-{
-    // Every window goes, help windows included; nothing else runs after this.
-    QApplication::closeAllWindows();
-    QApplication::quit();
-}
-
-bool Form1::openHelpWindow()
-{
-    auto* help = new Dialog;
-    help->setAttribute(Qt::WA_DeleteOnClose);
-    help->show();
-    keepOutOfTaskbar(*help);
-    return true;
 }
 
 } // namespace lumivar

@@ -13,6 +13,7 @@ class QScrollArea;
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,11 +28,16 @@ namespace lumivar {
 
 // The main window: the plane, the four parameter boxes with their labels, the
 // "CURVA" box and the five commands.
-class Form1 final : public QWidget, private Form1Platform {
+class Form1 final : public QWidget {
     Q_OBJECT
 
 public:
     explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+    Form1(Form1&&) = delete;
+    Form1& operator=(Form1&&) = delete;
 
     // Draws axes, grid and labels over the plane.
     void DisegnaAssi() { m_rules.DisegnaAssi(); }
@@ -59,13 +65,8 @@ private:
     // named for assistive technology.
     void fitToScreen();
     void nameControls();
-    Surface& planeSurface() override { return *m_plane; }
-    [[nodiscard]] bool curveTicked() const override;
-    [[nodiscard]] std::string boxText(Form1Control box) const override;
-    void showMessage(std::string_view message) override;
-    [[nodiscard]] std::optional<PrintFailure> printWindow() override;
-    [[nodiscard]] bool openHelpWindow() override;
-    void endProgram() override;
+    // Answers the window rules from the widgets.
+    class Platform;
 
     void createClient();
     void connectCommands();
@@ -74,7 +75,8 @@ private:
         return static_cast<Widget*>(m_controls[indexOf(which)]);
     }
 
-    Form1Rules m_rules{*this};
+    std::unique_ptr<Platform> m_platform;
+    Form1Rules m_rules;
     QScrollArea* m_scroller = nullptr;
     QWidget* m_client = nullptr;
     bool m_fitted = false; // to the screen, once
