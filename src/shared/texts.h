@@ -33,7 +33,8 @@ inline constexpr std::string_view kHelpText =
 
 // "Aiuto" could not open its window.
 inline constexpr std::string_view kHelpNotOpenedMessage =
-    "Impossibile aprire la finestra di aiuto.\nChiudere qualche finestra e riprovare.";
+    "Impossibile aprire la finestra di aiuto.\nSe il browser blocca le finestre a comparsa, consentirle per "
+    "questo programma; altrimenti chiudere qualche finestra e riprovare.";
 
 // A plot that stopped on an arithmetic fault at this abscissa.
 [[nodiscard]] std::string plotFaultMessage(PlotFault fault, float abscissa);
