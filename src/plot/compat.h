@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <type_traits>
@@ -64,7 +66,7 @@ inline std::to_chars_result toCharsFallback(char* first, char* last, float value
     if (last - first < static_cast<std::ptrdiff_t>(shortest.size())) {
         return {last, std::errc::value_too_large};
     }
-    return {std::copy(shortest.begin(), shortest.end(), first), std::errc{}};
+    return {first + shortest.copy(first, shortest.size()), std::errc{}};
 }
 
 // std::from_chars(first, last, value) for a double, for texts of digits, at
@@ -86,6 +88,41 @@ inline std::from_chars_result fromCharsFallback(const char* first, const char* l
     value = read;
     return result;
 }
+
+// The range algorithms the program uses; libc++ before 15 has few of them.
+namespace ranges {
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 15000
+template <typename Range, typename Predicate> constexpr auto find_if(Range&& range, Predicate predicate)
+{
+    return std::find_if(std::begin(range), std::end(range), predicate);
+}
+template <typename Range, typename Value>
+constexpr void replace(Range&& range, const Value& from, const Value& to)
+{
+    std::replace(std::begin(range), std::end(range), from, to);
+}
+template <typename Range, typename Compare, typename Projection>
+void sort(Range&& range, Compare compare, Projection projection)
+{
+    std::sort(std::begin(range), std::end(range),
+              [&](const auto& a, const auto& b) { return compare(projection(a), projection(b)); });
+}
+template <typename First, typename Second, typename Predicate, typename Projection1, typename Projection2>
+constexpr bool equal(const First& first, const Second& second, Predicate predicate, Projection1 projection1,
+                     Projection2 projection2)
+{
+    return std::equal(std::begin(first), std::end(first), std::begin(second), std::end(second),
+                      [&](const auto& a, const auto& b) {
+                          return predicate(std::invoke(projection1, a), std::invoke(projection2, b));
+                      });
+}
+#else
+using std::ranges::equal;
+using std::ranges::find_if;
+using std::ranges::replace;
+using std::ranges::sort;
+#endif
+} // namespace ranges
 
 #if defined(__cpp_lib_to_chars)
 inline std::to_chars_result toChars(char* first, char* last, float value)

@@ -72,7 +72,7 @@ std::string labelText(float value)
     std::array<char, 32> digits{};
     const auto result = compat::toChars(digits.data(), digits.data() + digits.size(), shown);
     std::string text(digits.data(), result.ptr);
-    std::replace(text.begin(), text.end(), 'e', 'E');
+    compat::ranges::replace(text, 'e', 'E');
     if (!std::signbit(shown)) {
         text.insert(text.begin(), ' ');
     }

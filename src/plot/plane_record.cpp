@@ -1,5 +1,7 @@
 #include "plane_record.h"
 
+#include "compat.h"
+
 #include <algorithm>
 #include <bit>
 #include <numeric>
@@ -55,8 +57,8 @@ void PlaneRecord::recordStroke(const Stroke& stroke)
     if (m_nextStroke < m_strokes.size() && m_strokes[m_nextStroke].sameAs(stroke)) {
         found = m_strokes.begin() + static_cast<std::ptrdiff_t>(m_nextStroke);
     } else {
-        found = std::find_if(m_strokes.begin(), m_strokes.end(),
-                             [&stroke](const Stroke& kept) { return kept.sameAs(stroke); });
+        found =
+            compat::ranges::find_if(m_strokes, [&stroke](const Stroke& kept) { return kept.sameAs(stroke); });
     }
     if (found == m_strokes.end()) {
         m_strokes.push_back(stroke);
@@ -96,8 +98,8 @@ void PlaneRecord::replay(Surface& target, Rgb colour) const
     }
     std::vector<std::size_t> order(m_strokes.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(),
-              [this](std::size_t a, std::size_t b) { return m_strokes[a].drawnAt < m_strokes[b].drawnAt; });
+    compat::ranges::sort(order, std::less<>{},
+                         [this](std::size_t index) { return m_strokes[index].drawnAt; });
     for (const std::size_t index : order) {
         const Stroke& stroke = m_strokes[index];
         if (stroke.isLabel) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "fonts.h"
+#include "plot/compat.h"
 #include "twips.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 // The windows as designed: every control's name, kind, caption, place,
@@ -179,8 +181,9 @@ inline constexpr std::array<std::string_view, kForm1Controls.size()> kForm1Contr
 
 constexpr bool namesMatchTable()
 {
-    return std::equal(kForm1ControlNames.begin(), kForm1ControlNames.end(), kForm1Controls.begin(),
-                      [](std::string_view name, const ControlEntry& entry) { return name == entry.name; });
+    return compat::ranges::equal(
+        kForm1ControlNames, kForm1Controls, std::equal_to<>{}, [](std::string_view name) { return name; },
+        &ControlEntry::name);
 }
 
 } // namespace detail

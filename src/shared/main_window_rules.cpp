@@ -1,5 +1,7 @@
 #include "main_window_rules.h"
 
+#include "plot/compat.h"
+
 #include "plot/light_curve.h"
 #include "plot/plane.h"
 
@@ -31,8 +33,8 @@ void Form1Rules::click(Form1Control control)
         {Form1Control::Command4, &Form1Rules::closeProgram},
         {Form1Control::Command5, &Form1Rules::openHelp},
     }};
-    if (const auto* found = std::find_if(kCommands.begin(), kCommands.end(),
-                                         [control](const auto& command) { return command.first == control; });
+    if (const auto* found = compat::ranges::find_if(
+            kCommands, [control](const auto& command) { return command.first == control; });
         found != kCommands.end()) {
         (this->*found->second)();
     }

@@ -1,5 +1,7 @@
 #include "texts.h"
 
+#include "plot/compat.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -29,7 +31,7 @@ std::string italianNumber(double value)
     std::array<char, 32> text{};
     const int length = std::snprintf(text.data(), text.size(), "%.6g", value);
     std::string number(text.data(), static_cast<std::size_t>(length > 0 ? length : 0));
-    std::replace(number.begin(), number.end(), '.', ',');
+    compat::ranges::replace(number, '.', ',');
     return number;
 }
 
