@@ -6,7 +6,7 @@ set -euo pipefail
 linux=$("$1")
 # emscripten 3.1.6's loader would take node's fetch for a file path.
 flags=()
-node --help | grep -q -- --no-experimental-fetch && flags=(--no-experimental-fetch)
+node --no-experimental-fetch -e 0 2>/dev/null && flags=(--no-experimental-fetch)
 web=$(node "${flags[@]}" "$2")
 [ -n "$web" ] || { echo "the browser build's report printed nothing"; exit 1; }
 if ! diff <(echo "$linux") <(echo "$web"); then
