@@ -397,12 +397,19 @@ void TestEndToEndPrint::serverFailuresAreReported()
         QCOMPARE(m_session->windows(QStringLiteral("Lumivar 1.0")).size(), 1); // no message: it printed
         QVERIFY(QFile::remove(finishedJob()));
         QCOMPARE(queuedJobs(), QString());
+    } else if (Lumivar::isWindowsProgram()) {
+        // Some wine versions fail a job for a stopped server at once, others
+        // keep trying past the wait: then the job goes on, and says so.
+        const QString slow = QStringLiteral("Il servizio di stampa non ha ancora preso la stampa.");
+        QVERIFY2(failure == QLatin1String("lose") || message->startsWith(slow)
+                     || message->startsWith(
+                         QStringLiteral("Il servizio di stampa (spooler) non è in esecuzione.")),
+                 qPrintable(*message));
+        if (message->startsWith(slow)) {
+            m_program.reset(); // a job still being handed over ends with the program
+        }
     } else {
-        const QString expected = Lumivar::isWindowsProgram() && failure == QLatin1String("stop")
-                                     ? QStringLiteral("Il servizio di stampa (spooler) non è in esecuzione.")
-                                     : QStringLiteral("Il servizio di stampa non risponde.");
-        QVERIFY2(message->startsWith(expected)
-                     || (Lumivar::isWindowsProgram() && failure == QLatin1String("lose")),
+        QVERIFY2(message->startsWith(QStringLiteral("Il servizio di stampa non risponde.")),
                  qPrintable(*message));
     }
 
