@@ -51,6 +51,17 @@ QString freshGrid(const QImage& plane)
     return {};
 }
 
+// A window's place as the failure messages show it.
+QString placeOf(const std::optional<QRect>& rect)
+{
+    return rect ? QStringLiteral("%1,%2 %3 x %4")
+                      .arg(rect->x())
+                      .arg(rect->y())
+                      .arg(rect->width())
+                      .arg(rect->height())
+                : QStringLiteral("none");
+}
+
 } // namespace
 
 class TestEndToEndWindow : public QObject {
@@ -156,18 +167,8 @@ void TestEndToEndWindow::helpWindowsOpen()
                  return first == designed && second == designed;
              }),
              qPrintable(QStringLiteral("both help windows at 184,250 800 x 310 (saw %1 and %2)")
-                            .arg(first ? QStringLiteral("%1,%2 %3 x %4")
-                                             .arg(first->x())
-                                             .arg(first->y())
-                                             .arg(first->width())
-                                             .arg(first->height())
-                                       : QStringLiteral("none"))
-                            .arg(second ? QStringLiteral("%1,%2 %3 x %4")
-                                              .arg(second->x())
-                                              .arg(second->y())
-                                              .arg(second->width())
-                                              .arg(second->height())
-                                        : QStringLiteral("none"))));
+                            .arg(placeOf(first))
+                            .arg(placeOf(second))));
     QVERIFY(m_program->isRunning());
 
     // Peers of the main window: a click on it brings it above them, and
@@ -219,13 +220,7 @@ void TestEndToEndWindow::shortScreenScrollsToEveryControl()
                  return client && client->top() >= 0 && client->bottom() < 720 && client->height() < 736
                         && client->width() > 760;
              }),
-             qPrintable(QStringLiteral("the window within the screen (saw %1)")
-                            .arg(client ? QStringLiteral("%1,%2 %3 x %4")
-                                              .arg(client->x())
-                                              .arg(client->y())
-                                              .arg(client->width())
-                                              .arg(client->height())
-                                        : QStringLiteral("none"))));
+             qPrintable(QStringLiteral("the window within the screen (saw %1)").arg(placeOf(client))));
     QVERIFY(program.waitUntilIdle());
 
     // How far the design has scrolled shows where the plane's white ends:
