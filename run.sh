@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 if [ "${1:-}" = web ]; then
     scripts/ensure-packages.sh web
     cmake --preset web -DBUILD_TESTING=OFF -DLUMIVAR_WERROR=OFF >/dev/null
-    cmake --build --preset web --target lumivar_web
+    cmake --build --preset web --target lumivar_site
     port=${LUMIVAR_PORT:-8760}
     url="http://127.0.0.1:$port/index.html"
     echo "Lumivar: $url (Ctrl+C per fermare il server)"

@@ -111,7 +111,9 @@ std::uint64_t sessionPixels(double ratio)
     Fnv hash;
     for (const Pixel pixel :
          std::span(raster.pixels(), std::size_t(raster.deviceWidth()) * std::size_t(raster.deviceHeight()))) {
-        hash.add(pixel);
+        // As colours: the browser keeps its pixels in another byte order.
+        const Rgb colour = toRgb(pixel);
+        hash.add(0xff000000U | (Pixel{colour.red} << 16U) | (Pixel{colour.green} << 8U) | Pixel{colour.blue});
     }
     return hash.value();
 }

@@ -7,6 +7,7 @@
 #include <QPointF>
 
 #include <algorithm>
+#include <cmath>
 
 namespace lumivar {
 
@@ -74,7 +75,10 @@ QRect PlaneCanvas::takeDirtyRect()
     if (!dirty) {
         return {};
     }
-    return {QPoint(dirty->left, dirty->top), QPoint(dirty->right - 1, dirty->bottom - 1)};
+    // Every logical pixel that shares a device pixel with the drawing.
+    const double r = ratio();
+    return QRect(QPoint(int(std::floor(dirty->left / r)), int(std::floor(dirty->top / r))),
+                 QPoint(int(std::ceil(dirty->right / r)) - 1, int(std::ceil(dirty->bottom / r)) - 1));
 }
 
 } // namespace lumivar

@@ -125,15 +125,7 @@ void PlaneRaster::markDirty(int left, int top, int right, int bottom)
 
 std::optional<PixelRect> PlaneRaster::takeDirty()
 {
-    const std::optional<PixelRect> device = std::exchange(m_dirty, std::nullopt);
-    if (!device) {
-        return std::nullopt;
-    }
-    // Every logical pixel that shares a device pixel with the drawing.
-    return PixelRect{static_cast<int>(std::floor(device->left / m_ratio)),
-                     static_cast<int>(std::floor(device->top / m_ratio)),
-                     static_cast<int>(std::ceil(device->right / m_ratio)),
-                     static_cast<int>(std::ceil(device->bottom / m_ratio))};
+    return std::exchange(m_dirty, std::nullopt);
 }
 
 void PlaneRaster::fill(int left, int top, int right, int bottom, Pixel colour)

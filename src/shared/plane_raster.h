@@ -13,13 +13,30 @@
 
 namespace lumivar {
 
-// A pixel as both front-ends store it: 0xffRRGGBB in a 32-bit word, which is
-// Qt's RGB32 and a Windows 32-bit DIB alike.
+// A pixel as the front-end's image stores it in a 32-bit word: 0xffRRGGBB,
+// which is Qt's RGB32 and a Windows 32-bit DIB alike; in the browser the
+// canvas's bytes red, green, blue, alpha, so that it takes the pixels as
+// they are.
 using Pixel = std::uint32_t;
 
 [[nodiscard]] constexpr Pixel toPixel(Rgb colour)
 {
+#ifdef __EMSCRIPTEN__
+    return 0xff000000U | (Pixel{colour.blue} << 16U) | (Pixel{colour.green} << 8U) | Pixel{colour.red};
+#else
     return 0xff000000U | (Pixel{colour.red} << 16U) | (Pixel{colour.green} << 8U) | Pixel{colour.blue};
+#endif
+}
+
+// A pixel's colour, whatever the byte order.
+[[nodiscard]] constexpr Rgb toRgb(Pixel pixel)
+{
+    const auto byte = [pixel](unsigned shift) { return static_cast<std::uint8_t>(pixel >> shift); };
+#ifdef __EMSCRIPTEN__
+    return Rgb{byte(0U), byte(8U), byte(16U)};
+#else
+    return Rgb{byte(16U), byte(8U), byte(0U)};
+#endif
 }
 
 // A label's inked device pixels, one run of them at a time, as the front-end's
@@ -62,7 +79,7 @@ template <typename Inked> [[nodiscard]] LabelGlyphs inkedRuns(int width, int hei
 // logical one, without smoothing, with its first cell's top-left at (0, 0).
 using LabelRasteriser = std::function<LabelGlyphs(std::string_view text, double ratio)>;
 
-// Logical pixels, right and bottom excluded.
+// Pixels, right and bottom excluded.
 struct PixelRect {
     int left = 0;
     int top = 0;
@@ -107,7 +124,7 @@ public:
     [[nodiscard]] const PlaneMapping& mapping() const { return m_mapping; }
     // Draws the pixels again from the record.
     void redraw();
-    // The logical rectangle drawn over since the last call.
+    // The device rectangle drawn over since the last call.
     std::optional<PixelRect> takeDirty();
 
 private:
@@ -138,7 +155,7 @@ private:
     // Device pixels covered by a record cell, each way.
     double m_devicePerCellX = 0.0;
     double m_devicePerCellY = 0.0;
-    std::optional<PixelRect> m_dirty; // device pixels
+    std::optional<PixelRect> m_dirty;
     std::function<void()> m_dirtyListener;
 };
 

@@ -36,6 +36,10 @@ inline constexpr std::string_view kHelpNotOpenedMessage =
     "Impossibile aprire la finestra di aiuto.\nSe il browser blocca le finestre a comparsa, consentirle per "
     "questo programma; altrimenti chiudere qualche finestra e riprovare.";
 
+// What a browser tab shows once the program has ended in it, where the page
+// may not close its own tab.
+inline constexpr std::string_view kEndedInTabMessage = "Lumivar è terminato: si può chiudere questa scheda.";
+
 // A plot that stopped on an arithmetic fault at this abscissa.
 [[nodiscard]] std::string plotFaultMessage(PlotFault fault, float abscissa);
 

@@ -1,89 +1,432 @@
 // The page's side of the browser program: the window built from the design
-// the module hands over, the module's window rules answered from the page,
-// and the plane's raster copied onto a canvas at the screen's resolution.
+// the module hands over and fitted to the screen, the module's window rules
+// answered from the page, and the plane's raster shown on a canvas at the
+// screen's resolution.
 'use strict';
 
-const TWIPS_PER_PIXEL = 15;
-const PIXELS_PER_POINT = 96 / 72;
+// Below this scale the window scrolls instead of shrinking further, but for
+// a touch screen too narrow for it, where the window fits the width.
+const SMALLEST_SCALE = 0.67;
 // The plane drawn for a printer, in device pixels to a CSS pixel: 384 ppi.
 const PRINT_RATIO = 4;
-// Labels are rendered this many times finer, then each pixel is ink where
-// enough of it is covered: thin strokes stay whole and edges stay sharp.
-const LABEL_OVERSAMPLING = 4;
-const LABEL_INK_COVERAGE = 0.4;
+// Labels are rendered finer, up to this many times, then sampled back at
+// each pixel's centre; a stroke that falls between centres still gets a
+// pixel, as a font rasteriser's dropout control gives it.
+const LABEL_FINEST_OVERSAMPLING = 8;
+const LABEL_FINE_PIXELS = 64;
+// Sub-pixel offsets tried, in turn, until the label keeps its holes.
+const LABEL_PHASES = [0, 0.5, 0.25, 0.75];
 
-const px = (twips) => `${twips / TWIPS_PER_PIXEL}px`;
+const byId = (id) => document.getElementById(id);
+const deviceRatio = () => window.devicePixelRatio || 1;
+
+// The window's scale on this screen: on a desktop never larger than designed,
+// on a touch screen as large as fits.
+function windowScale(viewWidth, viewHeight, clientWidth, clientHeight, touch) {
+    const fitWidth = viewWidth / clientWidth;
+    const fitBoth = Math.min(fitWidth, viewHeight / clientHeight);
+    const scale = touch ? Math.max(fitBoth, Math.min(fitWidth, SMALLEST_SCALE))
+                        : Math.min(1, Math.max(fitBoth, SMALLEST_SCALE));
+    // Rounded down, so that a window that fits is not a hair too large.
+    return Math.floor(scale * 1000) / 1000;
+}
+
+// Enclosed holes in a mask of ink: background regions, four-connected, that
+// do not reach its edge.
+function countHoles(inked, width, height) {
+    const seen = new Uint8Array(width * height);
+    const flood = (start) => {
+        const stack = [start];
+        seen[start] = 1;
+        let open = false;
+        while (stack.length) {
+            const at = stack.pop();
+            const x = at % width;
+            const y = (at - x) / width;
+            open = open || x === 0 || y === 0 || x === width - 1 || y === height - 1;
+            for (const [nx, ny] of [[x - 1, y], [x + 1, y], [x, y - 1], [x, y + 1]]) {
+                const next = ny * width + nx;
+                if (nx >= 0 && ny >= 0 && nx < width && ny < height && !seen[next] && !inked[next]) {
+                    seen[next] = 1;
+                    stack.push(next);
+                }
+            }
+        }
+        return open;
+    };
+    let holes = 0;
+    for (let at = 0; at < width * height; ++at) {
+        if (!inked[at] && !seen[at] && !flood(at)) {
+            ++holes;
+        }
+    }
+    return holes;
+}
+
+// The plane's labels, in the label font at a ratio, as masks of ink.
+const Labels = {
+    family: '',
+    fontPixels: 0,
+    canvas: null,
+    context: null,
+
+    setUp(fontPixels) {
+        this.family = getComputedStyle(document.body).fontFamily;
+        this.fontPixels = fontPixels;
+        this.canvas = document.createElement('canvas');
+        this.context = this.canvas.getContext('2d', {willReadFrequently: true});
+    },
+
+    // Writes the mask of `text` at `ratio` into the module's buffer; 0 with
+    // the size when the buffer is too small.
+    render(text, ratio, mask, capacity, size) {
+        const {ink, width, height} = this.mask(text, ratio);
+        HEAP32[size >> 2] = width;
+        HEAP32[(size >> 2) + 1] = height;
+        if (width * height > capacity) {
+            return 0;
+        }
+        HEAPU8.set(ink, mask);
+        return 1;
+    },
+
+    // The label's ink, one byte a device pixel.
+    mask(text, ratio) {
+        const pixels = this.fontPixels * ratio;
+        const over = Math.min(LABEL_FINEST_OVERSAMPLING, Math.max(2, Math.ceil(LABEL_FINE_PIXELS / pixels)));
+        const context = this.context;
+        const font = `${pixels * over}px ${this.family}`;
+        context.font = font;
+        const metrics = context.measureText(text);
+        // Engines without the font's box get the usual proportions.
+        const ascent = metrics.fontBoundingBoxAscent ?? pixels * over * 0.9;
+        const descent = metrics.fontBoundingBoxDescent ?? pixels * over * 0.21;
+        // A column to spare for the sub-pixel offsets.
+        const width = Math.max(1, Math.ceil(metrics.width / over) + 1);
+        const height = Math.max(1, Math.ceil((ascent + descent) / over));
+        this.canvas.width = width * over;
+        this.canvas.height = height * over;
+        let best = null;
+        for (const dy of LABEL_PHASES) {
+            for (const dx of LABEL_PHASES) {
+                context.clearRect(0, 0, this.canvas.width, this.canvas.height);
+                context.font = font;
+                context.fillStyle = '#000';
+                context.textBaseline = 'alphabetic';
+                context.fillText(text, dx * over, ascent + dy * over);
+                const fine = this.fineInk(this.canvas.width, this.canvas.height);
+                const ink = this.sample(fine, width, height, over);
+                const miss = Math.abs(countHoles(ink, width, height)
+                                      - countHoles(fine, this.canvas.width, this.canvas.height));
+                if (!best || miss < best.miss) {
+                    best = {ink, width, height, miss};
+                }
+                if (miss === 0) {
+                    return best;
+                }
+            }
+        }
+        return best;
+    },
+
+    fineInk(width, height) {
+        const alpha = this.context.getImageData(0, 0, width, height).data;
+        const ink = new Uint8Array(width * height);
+        for (let i = 0; i < ink.length; ++i) {
+            ink[i] = alpha[i * 4 + 3] >= 128 ? 1 : 0;
+        }
+        return ink;
+    },
+
+    // A pixel is ink where at least half of it is; then every run of ink
+    // crossing a row's or a column's centre line keeps one pixel.
+    sample(fine, width, height, over) {
+        const fineWidth = width * over;
+        const ink = new Uint8Array(width * height);
+        const half = over * over / 2;
+        for (let row = 0; row < height; ++row) {
+            for (let column = 0; column < width; ++column) {
+                let covered = 0;
+                for (let y = row * over; y < (row + 1) * over; ++y) {
+                    for (let x = column * over; x < (column + 1) * over; ++x) {
+                        covered += fine[y * fineWidth + x];
+                    }
+                }
+                ink[row * width + column] = covered >= half ? 1 : 0;
+            }
+        }
+        const centre = over >> 1;
+        const dropouts = (lines, length, fineAt, inkAt) => {
+            for (let line = 0; line < lines; ++line) {
+                for (let at = 0; at < length * over;) {
+                    if (!fineAt(line * over + centre, at)) {
+                        ++at;
+                        continue;
+                    }
+                    const first = at;
+                    while (at < length * over && fineAt(line * over + centre, at)) {
+                        ++at;
+                    }
+                    let kept = false;
+                    for (let cell = Math.floor(first / over); cell <= Math.floor((at - 1) / over); ++cell) {
+                        kept = kept || ink[inkAt(line, cell)] === 1;
+                    }
+                    if (!kept) {
+                        ink[inkAt(line, Math.floor((first + at - 1) / 2 / over))] = 1;
+                    }
+                }
+            }
+        };
+        dropouts(height, width, (y, x) => fine[y * fineWidth + x], (row, column) => row * width + column);
+        dropouts(width, height, (x, y) => fine[y * fineWidth + x], (column, row) => row * width + column);
+        return ink;
+    },
+};
+
+// The plane: a canvas of whole device pixels that shows the module's raster
+// as it is, from the module's memory.
+const Plane = {
+    frame: null,
+    canvas: null,
+    context: null,
+    printImage: null,
+    ratio: 0,
+    image: null,
+    copyScheduled: false,
+    rect: 0,
+
+    build(control, describe) {
+        this.frame = document.createElement('div');
+        this.frame.className = 'plane';
+        this.canvas = document.createElement('canvas');
+        this.canvas.tabIndex = 0;
+        this.canvas.setAttribute('role', 'img');
+        this.canvas.setAttribute('aria-label', control.accessibleName);
+        describe(this.canvas);
+        this.context = this.canvas.getContext('2d');
+        // A canvas prints as the bitmap it shows; the page prints this
+        // picture of the plane instead, drawn at the printer's resolution.
+        this.printImage = document.createElement('img');
+        this.printImage.alt = control.accessibleName;
+        this.frame.append(this.canvas, this.printImage);
+        this.rect = Module._malloc(16);
+        return this.frame;
+    },
+
+    // Places the frame and the canvas on whole device pixels at `scale`.
+    // The frame's bevel is painted, not a border, which engines round to
+    // their own units.
+    place(place, frame, scale) {
+        const device = deviceRatio();
+        const ratio = scale * device;
+        this.setRatio(ratio);
+        const border = Math.max(1, Math.round(frame * ratio));
+        const css = (pixels) => `${pixels / device}px`;
+        Object.assign(this.frame.style, {
+            left: css(Math.round(place[0] * ratio)),
+            top: css(Math.round(place[1] * ratio)),
+            width: css(this.canvas.width + 2 * border),
+            height: css(this.canvas.height + 2 * border),
+        });
+        this.frame.style.setProperty('--bevel', css(border));
+        Object.assign(this.canvas.style, {
+            left: css(border),
+            top: css(border),
+            width: css(this.canvas.width),
+            height: css(this.canvas.height),
+        });
+    },
+
+    setRatio(ratio) {
+        if (ratio === this.ratio) {
+            return;
+        }
+        if (this.ratio === 0) {
+            Module._lumivarStart(ratio);
+        } else {
+            Module._lumivarSetRatio(ratio);
+        }
+        this.ratio = ratio;
+        this.canvas.width = Module._lumivarDeviceWidth();
+        this.canvas.height = Module._lumivarDeviceHeight();
+        this.copyDirty();
+    },
+
+    changed() {
+        if (!this.copyScheduled) {
+            this.copyScheduled = true;
+            requestAnimationFrame(() => this.copyDirty());
+        }
+    },
+
+    // The raster's pixels as an image over the module's memory, made again
+    // only when they move.
+    raster() {
+        const pixels = Module._lumivarPixels();
+        const {width, height} = this.canvas;
+        if (!this.image || this.image.pixels !== pixels || this.image.data.buffer !== HEAPU8.buffer
+            || this.image.data.width !== width || this.image.data.height !== height) {
+            const bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
+            this.image = {pixels, data: new ImageData(bytes, width, height)};
+        }
+        return this.image.data;
+    },
+
+    // Only the rectangle drawn over goes to the canvas.
+    copyDirty() {
+        this.copyScheduled = false;
+        if (!Module._lumivarTakeDirty(this.rect)) {
+            return;
+        }
+        const [left, top, right, bottom] = HEAP32.subarray(this.rect >> 2, (this.rect >> 2) + 4);
+        this.context.putImageData(this.raster(), 0, 0, left, top, right - left, bottom - top);
+    },
+
+    preparePrint() {
+        this.setRatio(PRINT_RATIO);
+        this.printImage.src = this.canvas.toDataURL('image/png');
+    },
+};
+
+// The one message box, modal, as the desktop's.
+const Messages = {
+    show(text) {
+        const dialog = byId('message');
+        byId('message-text').textContent = text;
+        const ok = byId('message-ok');
+        const focused = document.activeElement;
+        const close = () => {
+            if (dialog.close) {
+                dialog.close();
+            } else {
+                dialog.removeAttribute('open');
+                document.body.classList.remove('modal');
+                focused?.focus();
+            }
+        };
+        ok.onclick = close;
+        if (dialog.showModal) {
+            dialog.addEventListener('close', () => focused?.focus(), {once: true});
+            dialog.showModal();
+        } else {
+            // No <dialog> in this engine: the same box over a veil.
+            dialog.setAttribute('open', '');
+            document.body.classList.add('modal');
+        }
+        ok.focus();
+    },
+
+    open() {
+        return byId('message').hasAttribute('open');
+    },
+};
+
+// Help windows: any number, at their designed place. They close with the
+// program, and hear it end even when this page was loaded again after
+// opening them.
+const HelpWindows = {
+    opened: [],
+    channel: null,
+
+    setUp() {
+        if (!window.name.startsWith('lumivar-')) {
+            window.name = `lumivar-${Date.now().toString(36)}${Math.random().toString(36).slice(2)}`;
+        }
+        if (typeof BroadcastChannel === 'function') {
+            this.channel = new BroadcastChannel('lumivar');
+        }
+    },
+
+    open(place) {
+        this.opened = this.opened.filter((help) => !help.closed);
+        const [left, top, width, height] = place;
+        const help = window.open('help.html', '', `popup,left=${left},top=${top},width=${width},height=${height}`);
+        if (!help) {
+            return false;
+        }
+        this.opened.push(help);
+        return true;
+    },
+
+    closeAll() {
+        this.opened.forEach((help) => help.close());
+        this.opened = [];
+        this.channel?.postMessage({end: window.name});
+    },
+};
 
 window.LumivarPage = {
     design: null,
     controls: [],
-    canvas: null,
-    context: null,
-    ratio: 1,
-    helpWindows: [],
-    copyScheduled: false,
-    rectBuffer: 0,
+    scale: 0,
 
     start() {
         this.design = JSON.parse(UTF8ToString(Module._lumivarDesign()));
         document.title = this.design.title;
-        this.rectBuffer = Module._malloc(16);
+        HelpWindows.setUp();
+        // A window of its own, as an installed program's or a launcher's,
+        // opens at the designed size; a browser's tab ignores this.
+        const [, , clientWidth, clientHeight] = this.design.client;
+        window.resizeBy(clientWidth - window.innerWidth, clientHeight - window.innerHeight);
         this.build();
-        this.ratio = window.devicePixelRatio || 1;
-        Module._lumivarStart(this.ratio);
-        this.fitCanvas();
-        this.followRatio();
-        window.addEventListener('beforeprint', () => this.preparePrint());
-        window.addEventListener('afterprint', () => this.setRatio(window.devicePixelRatio || 1));
-        this.wrapTabOrder();
+        Labels.setUp(this.design.controls[0].fontPixels);
+        this.fit();
+        this.followScreen();
+        window.addEventListener('beforeprint', () => Plane.preparePrint());
+        window.addEventListener('afterprint', () => this.fit());
+        this.followKeys();
         this.controls[0].focus();
         document.body.dataset.ready = 'true';
+        LumivarBoot.started();
+        Updates.watch();
     },
 
     build() {
-        const form = document.getElementById('form1');
+        const form = byId('form1');
         const [, , clientWidth, clientHeight] = this.design.client;
-        form.style.width = px(clientWidth);
-        form.style.height = px(clientHeight);
+        form.style.setProperty('--client-width', clientWidth);
+        form.style.setProperty('--client-height', clientHeight);
+        form.style.setProperty('--frame', this.design.frame);
+        const descriptions = document.createElement('div');
+        descriptions.hidden = true;
         this.design.controls.forEach((control, index) => {
-            const element = this.makeControl(control, index);
+            const describe = (element) => {
+                if (control.description) {
+                    const text = document.createElement('span');
+                    text.id = `${control.name}-description`;
+                    text.textContent = control.description;
+                    descriptions.append(text);
+                    element.setAttribute('aria-describedby', text.id);
+                }
+            };
+            const element = this.makeControl(control, index, describe);
             const [left, top, width, height] = control.place;
-            Object.assign(element.style, {left: px(left), top: px(top), width: px(width), height: px(height)});
-            element.style.fontSize = `${control.points * PIXELS_PER_POINT}px`;
+            element.style.setProperty('--left', left);
+            element.style.setProperty('--top', top);
+            element.style.setProperty('--width', width);
+            element.style.setProperty('--height', height);
+            element.style.setProperty('--font-size', control.fontPixels);
             element.id = control.name;
             if (control.serif) {
                 element.classList.add('serif');
             }
-            if (control.description) {
-                element.title = control.description;
-            }
             form.appendChild(element);
         });
+        form.appendChild(descriptions);
     },
 
-    makeControl(control, index) {
+    makeControl(control, index, describe) {
         switch (control.kind) {
-        case 'plane': {
-            const frame = document.createElement('div');
-            frame.className = 'plane';
-            this.canvas = document.createElement('canvas');
-            this.canvas.tabIndex = 0;
-            this.canvas.setAttribute('role', 'img');
-            this.canvas.setAttribute('aria-label', control.accessibleName);
-            this.context = this.canvas.getContext('2d');
-            // A canvas prints as the bitmap it shows; the page prints this
-            // picture of the plane instead, drawn at the printer's resolution.
-            this.printImage = document.createElement('img');
-            this.printImage.alt = control.accessibleName;
-            frame.append(this.canvas, this.printImage);
-            this.controls[index] = this.canvas;
-            return frame;
-        }
+        case 'plane':
+            Plane.build(control, describe);
+            this.controls[index] = Plane.canvas;
+            return Plane.frame;
         case 'check': {
             const label = document.createElement('label');
             label.className = 'check';
             const box = document.createElement('input');
             box.type = 'checkbox';
+            describe(box);
             label.append(box, control.caption);
             this.controls[index] = box;
             return label;
@@ -92,6 +435,7 @@ window.LumivarPage = {
             const button = document.createElement('button');
             button.type = 'button';
             button.textContent = control.caption;
+            describe(button);
             button.addEventListener('click', () => Module._lumivarClick(index));
             this.controls[index] = button;
             return button;
@@ -102,10 +446,11 @@ window.LumivarPage = {
             box.autocomplete = 'off';
             box.spellcheck = false;
             box.setAttribute('aria-label', control.accessibleName);
+            describe(box);
             this.controls[index] = box;
             return box;
         }
-        default: {
+        case 'label': {
             const label = document.createElement('div');
             label.className = 'label';
             label.textContent = control.caption;
@@ -113,16 +458,76 @@ window.LumivarPage = {
             this.controls[index] = label;
             return label;
         }
+        default:
+            throw new Error(`kind of control unknown: ${control.kind}`);
         }
     },
 
-    // Tab goes round the window, as on the desktop, not out to the browser.
-    wrapTabOrder() {
+    // The whole window on the screen, the plane at the resulting resolution.
+    fit() {
+        const [, , clientWidth, clientHeight] = this.design.client;
+        const viewport = document.documentElement;
+        const touch = window.matchMedia('(pointer: coarse)').matches;
+        const scale = windowScale(viewport.clientWidth, viewport.clientHeight, clientWidth, clientHeight, touch);
+        const form = byId('form1');
+        if (scale !== this.scale) {
+            this.scale = scale;
+            form.style.setProperty('--unit', `${scale}px`);
+        }
+        // Centred across, on whole device pixels.
+        const device = deviceRatio();
+        const spare = Math.max(0, viewport.clientWidth - clientWidth * scale);
+        form.style.marginLeft = `${Math.floor(spare / 2 * device) / device}px`;
+        Plane.place(this.design.controls[0].place, this.design.frame, scale);
+    },
+
+    // A new ratio, from browser zoom or another screen, or a new size of the
+    // window fits the window again and draws the plane from its record.
+    followScreen() {
+        let width = window.innerWidth;
+        window.addEventListener('resize', () => {
+            // An on-screen keyboard takes height only: the window keeps its
+            // scale, and the box typed into is brought into view.
+            const typing = document.activeElement?.type === 'text';
+            if (!(typing && window.innerWidth === width)) {
+                this.fit();
+            }
+            width = window.innerWidth;
+            if (typing) {
+                document.activeElement.scrollIntoView({block: 'nearest'});
+            }
+        });
+        window.visualViewport?.addEventListener('resize', () => {
+            if (document.activeElement?.type === 'text') {
+                document.activeElement.scrollIntoView({block: 'nearest'});
+            }
+        });
+        window.matchMedia('(pointer: coarse)').addEventListener('change', () => this.fit());
+        const watch = () => {
+            window.matchMedia(`(resolution: ${deviceRatio()}dppx)`).addEventListener('change', () => {
+                this.fit();
+                watch();
+            }, {once: true});
+        };
+        watch();
+    },
+
+    // Tab goes round the window, as on the desktop, not out to the browser;
+    // Enter presses the focused button in every engine.
+    followKeys() {
         const focusable = this.controls.filter((control) => control.tabIndex >= 0 && control.tagName !== 'DIV');
         const first = focusable[0];
         const last = focusable[focusable.length - 1];
         document.addEventListener('keydown', (event) => {
-            if (event.key !== 'Tab' || document.getElementById('message').open) {
+            if (Messages.open()) {
+                return;
+            }
+            if (event.key === 'Enter' && document.activeElement.tagName === 'BUTTON') {
+                event.preventDefault();
+                document.activeElement.click();
+                return;
+            }
+            if (event.key !== 'Tab') {
                 return;
             }
             const to = event.shiftKey ? (document.activeElement === first ? last : null)
@@ -134,87 +539,16 @@ window.LumivarPage = {
         });
     },
 
-    // A new ratio, from browser zoom or another screen, draws the plane
-    // again from its record. Browsers tell it in different ways: the
-    // canvas's size in device pixels, the window's size, the resolution.
-    followRatio() {
-        const follow = () => this.setRatio(window.devicePixelRatio || 1);
-        new ResizeObserver(follow).observe(this.canvas, {box: 'device-pixel-content-box'});
-        window.addEventListener('resize', follow);
-        const watch = () => {
-            window.matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => {
-                follow();
-                watch();
-            }, {once: true});
-        };
-        watch();
-    },
-
-    setRatio(ratio) {
-        if (ratio === this.ratio) {
-            return;
-        }
-        this.ratio = ratio;
-        Module._lumivarSetRatio(ratio);
-        this.fitCanvas();
-    },
-
-    preparePrint() {
-        this.setRatio(PRINT_RATIO);
-        const [width, height] = this.design.interior;
-        Object.assign(this.printImage.style, {width: `${width}px`, height: `${height}px`});
-        this.printImage.src = this.canvas.toDataURL('image/png');
-    },
-
-    fitCanvas() {
-        const [width, height] = this.design.interior;
-        this.canvas.width = Module._lumivarDeviceWidth();
-        this.canvas.height = Module._lumivarDeviceHeight();
-        this.canvas.style.width = `${width}px`;
-        this.canvas.style.height = `${height}px`;
-        this.copyDirty();
-    },
-
-    planeChanged() {
-        if (!this.copyScheduled) {
-            this.copyScheduled = true;
-            requestAnimationFrame(() => this.copyDirty());
-        }
-    },
-
-    // Only the rectangle drawn over is copied to the canvas.
-    copyDirty() {
-        this.copyScheduled = false;
-        const pixels = Module._lumivarTakeDirty(this.rectBuffer);
-        if (pixels === 0) {
-            return;
-        }
-        const [left, top, width, height] = HEAP32.subarray(this.rectBuffer >> 2, (this.rectBuffer >> 2) + 4);
-        const bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
-        this.context.putImageData(new ImageData(new Uint8ClampedArray(bytes), width, height), left, top);
-    },
-
     curveTicked() {
-        return this.controls[this.indexOf('Check1')].checked;
+        return this.controls[this.design.controls.findIndex((control) => control.kind === 'check')].checked;
     },
 
     boxText(index) {
         return this.controls[index].value;
     },
 
-    indexOf(name) {
-        return this.design.controls.findIndex((control) => control.name === name);
-    },
-
     showMessage(text) {
-        const dialog = document.getElementById('message');
-        document.getElementById('message-text').textContent = text;
-        const ok = document.getElementById('message-ok');
-        const focused = document.activeElement;
-        ok.onclick = () => dialog.close();
-        dialog.addEventListener('close', () => focused && focused.focus(), {once: true});
-        dialog.showModal();
-        ok.focus();
+        Messages.show(text);
     },
 
     print() {
@@ -222,72 +556,70 @@ window.LumivarPage = {
     },
 
     openHelp() {
-        this.helpWindows = this.helpWindows.filter((help) => !help.closed);
-        const [left, top, width, height] = this.design.dialogClient;
-        const help = window.open('help.html', '',
-                                 `popup,left=${left / TWIPS_PER_PIXEL},top=${top / TWIPS_PER_PIXEL},` +
-                                     `width=${width / TWIPS_PER_PIXEL},height=${height / TWIPS_PER_PIXEL}`);
-        if (!help) {
-            return false;
-        }
-        this.helpWindows.push(help);
-        return true;
+        return HelpWindows.open(this.design.helpClient);
     },
 
     // Every window of the program goes. A tab the page may not close is
     // emptied and says so.
-    end() {
-        for (const help of this.helpWindows) {
-            help.close();
-        }
-        this.helpWindows = [];
+    end(words) {
+        HelpWindows.closeAll();
         window.close();
         const ended = document.createElement('p');
         ended.className = 'ended';
-        ended.textContent = 'Lumivar è terminato: si può chiudere questa scheda.';
+        ended.textContent = words;
         document.body.replaceChildren(ended);
         document.body.dataset.ended = 'true';
     },
 
-    // Renders a label in the label font at `ratio`, as a mask of ink, into
-    // the module's buffer; 0 with the size when the buffer is too small.
+    // What the module asks of the page's canvas and fonts.
+    planeChanged() {
+        Plane.changed();
+    },
+
     label(text, ratio, mask, capacity, size) {
-        const plane = this.design.controls[0];
-        const scale = ratio * LABEL_OVERSAMPLING;
-        const canvas = this.labelCanvas || (this.labelCanvas = document.createElement('canvas'));
-        const context = canvas.getContext('2d', {willReadFrequently: true});
-        const font = `${plane.points * PIXELS_PER_POINT * scale}px ${getComputedStyle(document.body).fontFamily}`;
-        context.font = font;
-        const metrics = context.measureText(text);
-        const width = Math.max(1, Math.ceil(metrics.width / LABEL_OVERSAMPLING));
-        const height = Math.max(1, Math.ceil(
-            (metrics.fontBoundingBoxAscent + metrics.fontBoundingBoxDescent) / LABEL_OVERSAMPLING));
-        HEAP32[size >> 2] = width;
-        HEAP32[(size >> 2) + 1] = height;
-        if (width * height > capacity) {
-            return 0;
+        return Labels.render(text, ratio, mask, capacity, size);
+    },
+};
+
+// A new version reaches a returning user: the page, once started, lets the
+// new worker take over and loads itself again, once, unless the user has
+// already begun; then the new version waits for the next visit.
+const Updates = {
+    watch() {
+        if (!('serviceWorker' in navigator)) {
+            return;
         }
-        canvas.width = width * LABEL_OVERSAMPLING;
-        canvas.height = height * LABEL_OVERSAMPLING;
-        context.font = font;
-        context.fillStyle = '#000';
-        context.textBaseline = 'alphabetic';
-        context.fillText(text, 0, metrics.fontBoundingBoxAscent);
-        const alpha = context.getImageData(0, 0, canvas.width, canvas.height).data;
-        const threshold = LABEL_INK_COVERAGE * 255 * LABEL_OVERSAMPLING * LABEL_OVERSAMPLING;
-        for (let row = 0; row < height; ++row) {
-            for (let column = 0; column < width; ++column) {
-                let covered = 0;
-                for (let y = 0; y < LABEL_OVERSAMPLING; ++y) {
-                    const line = (row * LABEL_OVERSAMPLING + y) * canvas.width;
-                    for (let x = 0; x < LABEL_OVERSAMPLING; ++x) {
-                        covered += alpha[(line + column * LABEL_OVERSAMPLING + x) * 4 + 3];
-                    }
-                }
-                HEAPU8[mask + row * width + column] = covered >= threshold ? 1 : 0;
+        const returning = navigator.serviceWorker.controller !== null;
+        let begun = false;
+        for (const kind of ['pointerdown', 'keydown']) {
+            window.addEventListener(kind, () => {
+                begun = true;
+            }, {once: true, capture: true});
+        }
+        navigator.serviceWorker.addEventListener('controllerchange', () => {
+            if (returning) {
+                window.location.reload();
             }
-        }
-        return 1;
+        });
+        const offer = (worker) => {
+            if (worker && returning && !begun) {
+                worker.postMessage('take-over');
+            }
+        };
+        navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'}).then((registration) => {
+            offer(registration.waiting);
+            registration.addEventListener('updatefound', () => {
+                const worker = registration.installing;
+                worker?.addEventListener('statechange', () => {
+                    if (worker.state === 'installed') {
+                        offer(worker);
+                    }
+                });
+            });
+        }, () => {
+            // No worker, as where the page is not a secure context: the
+            // program runs, only not offline.
+        });
     },
 };
 
@@ -297,10 +629,13 @@ window.LumivarPage.planeHash = () => UTF8ToString(Module._lumivarPlaneHash());
 
 var Module = {
     onRuntimeInitialized() {
-        window.LumivarPage.start();
+        try {
+            window.LumivarPage.start();
+        } catch (problem) {
+            LumivarBoot.fail('fault', `${problem}`);
+        }
+    },
+    onAbort() {
+        LumivarBoot.fail('module');
     },
 };
-
-if ('serviceWorker' in navigator) {
-    navigator.serviceWorker.register('sw.js');
-}

@@ -1,6 +1,5 @@
 // The browser program's glue: the shared window rules and raster over the
 // page, which app.js builds from the control table this module hands it.
-#include "plot/compat.h"
 #include "shared/form_layout.h"
 #include "shared/main_window_rules.h"
 #include "shared/plane_raster.h"
@@ -22,7 +21,7 @@ EM_JS(void, pageBoxCopy, (int control, char* out, int capacity),
 EM_JS(void, pageShowMessage, (const char* text), { LumivarPage.showMessage(UTF8ToString(text)); });
 EM_JS(void, pagePrint, (), { LumivarPage.print(); });
 EM_JS(int, pageOpenHelp, (), { return LumivarPage.openHelp() ? 1 : 0; });
-EM_JS(void, pageEnd, (), { LumivarPage.end(); });
+EM_JS(void, pageEnd, (const char* words), { LumivarPage.end(UTF8ToString(words)); });
 EM_JS(int, pageLabel, (const char* text, double ratio, unsigned char* mask, int capacity, int* size),
       { return LumivarPage.label(UTF8ToString(text), ratio, mask, capacity, size); });
 EM_JS(void, pagePlaneChanged, (), { LumivarPage.planeChanged(); });
@@ -39,12 +38,14 @@ constexpr int kInteriorHeight = kPlaneTwips.height / kTwipsPerPixel - 2 * kPlane
 LabelGlyphs pageGlyphs(std::string_view text, double ratio)
 {
     const std::string label(text);
-    std::vector<unsigned char> mask(1024);
+    // Kept across labels, so that the page renders each label once: only a
+    // label larger than any before it is asked for again.
+    static std::vector<unsigned char> mask(4096);
     int size[2] = {0, 0};
     while (pageLabel(label.c_str(), ratio, mask.data(), static_cast<int>(mask.size()), size) == 0) {
         mask.resize(static_cast<std::size_t>(size[0]) * static_cast<std::size_t>(size[1]));
     }
-    return inkedRuns(size[0], size[1], [&mask, width = size[0]](int row, int column) {
+    return inkedRuns(size[0], size[1], [width = size[0]](int row, int column) {
         return mask[static_cast<std::size_t>(row) * static_cast<std::size_t>(width)
                     + static_cast<std::size_t>(column)]
                != 0;
@@ -77,35 +78,14 @@ public:
         return std::nullopt;
     }
     [[nodiscard]] bool openHelpWindow() override { return pageOpenHelp() != 0; }
-    void endProgram() override { pageEnd(); }
+    void endProgram() override { pageEnd(std::string(kEndedInTabMessage).c_str()); }
 
     PlaneRaster& raster() { return m_raster; }
     Form1Rules& rules() { return m_rules; }
 
-    // The raster's pixels in a rectangle of device pixels, as the canvas
-    // takes them: bytes red, green, blue, alpha.
-    const std::uint8_t* rgba(int left, int top, int width, int height)
-    {
-        m_rgba.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-        std::uint8_t* out = m_rgba.data();
-        for (int row = top; row < top + height; ++row) {
-            const Pixel* in =
-                m_raster.pixels() + static_cast<std::ptrdiff_t>(row) * m_raster.deviceWidth() + left;
-            for (int column = 0; column < width; ++column) {
-                const Pixel pixel = in[column];
-                *out++ = static_cast<std::uint8_t>(pixel >> 16U);
-                *out++ = static_cast<std::uint8_t>(pixel >> 8U);
-                *out++ = static_cast<std::uint8_t>(pixel);
-                *out++ = 0xff;
-            }
-        }
-        return m_rgba.data();
-    }
-
 private:
     PlaneRaster m_raster;
     Form1Rules m_rules{*this};
-    std::vector<std::uint8_t> m_rgba;
 };
 
 std::unique_ptr<Page> g_page; // the one page this module serves
@@ -128,26 +108,34 @@ std::string jsonString(std::string_view text)
     return quoted + '"';
 }
 
+// The design in CSS pixels, the unit the page lays itself out in.
+std::string pixels(const TwipsRect& r)
+{
+    return "[" + std::to_string(r.left / kTwipsPerPixel) + "," + std::to_string(r.top / kTwipsPerPixel) + ","
+           + std::to_string(r.width / kTwipsPerPixel) + "," + std::to_string(r.height / kTwipsPerPixel) + "]";
+}
+
+std::string fontPixels(const FontRequest& font)
+{
+    constexpr double kPixelsPerPoint = 96.0 / 72.0;
+    return std::to_string(font.pointSize * kPixelsPerPoint);
+}
+
 std::string designJson()
 {
-    const auto rect = [](const TwipsRect& r) {
-        return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width)
-               + "," + std::to_string(r.height) + "]";
-    };
     constexpr const char* kKinds[] = {"plane", "check", "button", "box", "label"};
     std::string json =
-        "{\"title\":" + jsonString(kProgramTitle) + ",\"client\":" + rect(kForm1ClientTwips)
-        + ",\"dialogClient\":" + rect(kDialogClientTwips) + ",\"dialogLabel\":" + rect(kDialogLabelTwips)
-        + ",\"helpText\":" + jsonString(kHelpText) + ",\"frame\":" + std::to_string(kPlaneFrameLogical)
-        + ",\"interior\":[" + std::to_string(kInteriorWidth) + "," + std::to_string(kInteriorHeight)
-        + "],\"controls\":[";
+        "{\"title\":" + jsonString(kProgramTitle) + ",\"client\":" + pixels(kForm1ClientTwips)
+        + ",\"helpClient\":" + pixels(kDialogClientTwips) + ",\"helpLabel\":" + pixels(kDialogLabelTwips)
+        + ",\"helpFontPixels\":" + fontPixels(kSansSerif12) + ",\"helpText\":" + jsonString(kHelpText)
+        + ",\"frame\":" + std::to_string(kPlaneFrameLogical) + ",\"interior\":["
+        + std::to_string(kInteriorWidth) + "," + std::to_string(kInteriorHeight) + "],\"controls\":[";
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
         const ControlEntry& entry = kForm1Controls[i];
         json += (i == 0 ? "" : ",");
         json += "{\"name\":" + jsonString(entry.name) + ",\"kind\":\""
                 + kKinds[static_cast<std::size_t>(entry.kind)] + "\",\"caption\":" + jsonString(entry.caption)
-                + ",\"place\":" + rect(entry.geometry) + ",\"font\":" + jsonString(entry.font.family)
-                + ",\"points\":" + std::to_string(entry.font.pointSize)
+                + ",\"place\":" + pixels(entry.geometry) + ",\"fontPixels\":" + fontPixels(entry.font)
                 + ",\"serif\":" + (isSerif(entry.font) ? "true" : "false") + ",\"accessibleName\":"
                 + jsonString(entry.accessibleName.empty() ? entry.caption : entry.accessibleName)
                 + ",\"description\":" + jsonString(entry.accessibleDescription) + "}";
@@ -200,36 +188,34 @@ EMSCRIPTEN_KEEPALIVE int lumivarDeviceHeight()
     return g_page->raster().deviceHeight();
 }
 
-// The device rectangle drawn over since the last call, as left, top, width
-// and height in `rect`, and its pixels; nothing when nothing was drawn.
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* lumivarTakeDirty(int* rect)
+// The raster's pixels, as the canvas takes them. They move when the
+// raster is drawn at another ratio.
+EMSCRIPTEN_KEEPALIVE const lumivar::Pixel* lumivarPixels()
+{
+    return g_page->raster().pixels();
+}
+
+// The device rectangle drawn over since the last call, as left, top, right
+// and bottom in `rect`; 0 when nothing was drawn.
+EMSCRIPTEN_KEEPALIVE int lumivarTakeDirty(int* rect)
 {
     const auto dirty = g_page->raster().takeDirty();
     if (!dirty) {
-        return nullptr;
+        return 0;
     }
-    lumivar::PlaneRaster& raster = g_page->raster();
-    const double ratio = raster.ratio();
-    const int left = std::max(0, static_cast<int>(std::floor(dirty->left * ratio)));
-    const int top = std::max(0, static_cast<int>(std::floor(dirty->top * ratio)));
-    const int right = std::min(raster.deviceWidth(), static_cast<int>(std::ceil(dirty->right * ratio)));
-    const int bottom = std::min(raster.deviceHeight(), static_cast<int>(std::ceil(dirty->bottom * ratio)));
-    if (right <= left || bottom <= top) {
-        return nullptr;
-    }
-    rect[0] = left;
-    rect[1] = top;
-    rect[2] = right - left;
-    rect[3] = bottom - top;
-    return g_page->rgba(left, top, right - left, bottom - top);
+    rect[0] = dirty->left;
+    rect[1] = dirty->top;
+    rect[2] = dirty->right;
+    rect[3] = dirty->bottom;
+    return 1;
 }
 
 // An FNV-1a hash of the whole plane as the canvas should hold it, bytes
 // red, green, blue, alpha, in hexadecimal.
 EMSCRIPTEN_KEEPALIVE const char* lumivarPlaneHash()
 {
-    lumivar::PlaneRaster& raster = g_page->raster();
-    const std::uint8_t* bytes = g_page->rgba(0, 0, raster.deviceWidth(), raster.deviceHeight());
+    const lumivar::PlaneRaster& raster = g_page->raster();
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(raster.pixels());
     std::uint64_t hash = 0xcbf29ce484222325ULL;
     const std::size_t count =
         static_cast<std::size_t>(raster.deviceWidth()) * static_cast<std::size_t>(raster.deviceHeight()) * 4;

@@ -1,11 +1,28 @@
 // Keeps every file of the program, so that after one visit it starts with
 // no network. The cache is named after the files' contents: a new build
-// installs a new cache and the old one goes.
+// installs a new cache, filled from the server itself, never from the
+// browser's HTTP cache, which may hold the old files for days. A page is
+// served from one cache only, so that it never mixes two versions.
 const CACHE = 'lumivar-@VERSION@';
 const FILES = [@FILES@];
 
 self.addEventListener('install', (event) => {
-    event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
+    event.waitUntil(caches.open(CACHE)
+                        .then((cache) => Promise.all(FILES.map((file) => fetch(file, {cache: 'reload'}).then((answer) => {
+                            if (!answer.ok) {
+                                throw new Error(`${file}: ${answer.status}`);
+                            }
+                            return cache.put(file, answer);
+                        }))))
+                        // The first worker takes the page at once; a new
+                        // version waits until the page lets it.
+                        .then(() => (self.registration.active ? undefined : self.skipWaiting())));
+});
+
+self.addEventListener('message', (event) => {
+    if (event.data === 'take-over') {
+        self.skipWaiting();
+    }
 });
 
 self.addEventListener('activate', (event) => {

@@ -106,11 +106,8 @@ void PlaneView::showDirty()
         return;
     }
     const RECT interior = interiorDevice();
-    const double ratio = m_raster.ratio();
-    const RECT device{interior.left + static_cast<LONG>(std::floor(dirty->left * ratio)),
-                      interior.top + static_cast<LONG>(std::floor(dirty->top * ratio)),
-                      interior.left + static_cast<LONG>(std::ceil(dirty->right * ratio)),
-                      interior.top + static_cast<LONG>(std::ceil(dirty->bottom * ratio))};
+    const RECT device{interior.left + dirty->left, interior.top + dirty->top, interior.left + dirty->right,
+                      interior.top + dirty->bottom};
     InvalidateRect(m_window, &device, FALSE);
 }
 
