@@ -543,8 +543,23 @@ window.LumivarPage = {
         return this.controls[this.design.controls.findIndex((control) => control.kind === 'check')].checked;
     },
 
-    boxText(index) {
-        return this.controls[index].value;
+    // The boxes' texts one after the other into the module's `out`, their
+    // lengths in bytes into `lengths`; the bytes they take, written only
+    // when they fit.
+    boxTexts(controls, count, out, capacity, lengths) {
+        const texts = Array.from(HEAP32.subarray(controls >> 2, (controls >> 2) + count),
+                                 (index) => this.controls[index].value);
+        const sizes = texts.map(lengthBytesUTF8);
+        const total = sizes.reduce((sum, size) => sum + size, 0);
+        HEAP32.set(sizes, lengths >> 2);
+        if (total < capacity) {
+            let at = out;
+            texts.forEach((text, i) => {
+                stringToUTF8(text, at, sizes[i] + 1);
+                at += sizes[i];
+            });
+        }
+        return total;
     },
 
     showMessage(text) {

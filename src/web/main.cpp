@@ -7,6 +7,8 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -15,9 +17,10 @@
 
 // The page's side, in app.js.
 EM_JS(int, pageCurveTicked, (), { return LumivarPage.curveTicked() ? 1 : 0; });
-EM_JS(int, pageBoxLength, (int control), { return lengthBytesUTF8(LumivarPage.boxText(control)); });
-EM_JS(void, pageBoxCopy, (int control, char* out, int capacity),
-      { stringToUTF8(LumivarPage.boxText(control), out, capacity); });
+// The boxes' texts one after the other into `out`, with their lengths in
+// bytes; returns the bytes they take, written only when they fit.
+EM_JS(int, pageBoxTexts, (const int* controls, int count, char* out, int capacity, int* lengths),
+      { return LumivarPage.boxTexts(controls, count, out, capacity, lengths); });
 EM_JS(void, pageShowMessage, (const char* text), { LumivarPage.showMessage(UTF8ToString(text)); });
 EM_JS(void, pagePrint, (), { LumivarPage.print(); });
 EM_JS(int, pageOpenHelp, (), { return LumivarPage.openHelp() ? 1 : 0; });
@@ -62,14 +65,17 @@ public:
 
     Surface& planeSurface() override { return m_raster; }
     [[nodiscard]] bool curveTicked() const override { return pageCurveTicked() != 0; }
+    // The four boxes are read from the page in one call, at the first that
+    // a click asks for, and kept until the click ends.
     [[nodiscard]] std::string boxText(Form1Control box) const override
     {
-        const int control = static_cast<int>(indexOf(box));
-        std::string text(static_cast<std::size_t>(pageBoxLength(control)) + 1, '\0');
-        pageBoxCopy(control, text.data(), static_cast<int>(text.size()));
-        text.pop_back();
-        return text;
+        if (m_boxTexts.empty()) {
+            readBoxes();
+        }
+        const auto* found = std::find(kParameterBoxes.begin(), kParameterBoxes.end(), box);
+        return m_boxTexts.at(static_cast<std::size_t>(found - kParameterBoxes.begin()));
     }
+    void clickEnded() { m_boxTexts.clear(); }
     void showMessage(std::string_view message) override { pageShowMessage(std::string(message).c_str()); }
     // The browser prints the page itself, and tells nothing of how it went.
     [[nodiscard]] std::optional<PrintFailure> printWindow() override
@@ -84,7 +90,28 @@ public:
     Form1Rules& rules() { return m_rules; }
 
 private:
+    void readBoxes() const
+    {
+        std::array<int, kParameterBoxes.size()> controls{};
+        std::transform(kParameterBoxes.begin(), kParameterBoxes.end(), controls.begin(),
+                       [](Form1Control box) { return static_cast<int>(indexOf(box)); });
+        std::array<int, kParameterBoxes.size()> lengths{};
+        std::string bytes(256, '\0');
+        int total = 0;
+        while ((total = pageBoxTexts(controls.data(), static_cast<int>(controls.size()), bytes.data(),
+                                     static_cast<int>(bytes.size()), lengths.data()))
+               >= static_cast<int>(bytes.size())) {
+            bytes.resize(static_cast<std::size_t>(total) + 1);
+        }
+        std::size_t at = 0;
+        for (const int length : lengths) {
+            m_boxTexts.push_back(bytes.substr(at, static_cast<std::size_t>(length)));
+            at += static_cast<std::size_t>(length);
+        }
+    }
+
     PlaneRaster m_raster;
+    mutable std::vector<std::string> m_boxTexts;
     Form1Rules m_rules{*this};
 };
 
@@ -170,6 +197,7 @@ EMSCRIPTEN_KEEPALIVE void lumivarClick(int control)
 {
     if (g_page && control >= 0 && control < static_cast<int>(lumivar::kForm1Controls.size())) {
         g_page->rules().click(static_cast<lumivar::Form1Control>(control));
+        g_page->clickEnded();
     }
 }
 
