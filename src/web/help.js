@@ -3,26 +3,9 @@
 // if its page was loaded again since.
 'use strict';
 (() => {
-    const page = window.opener && window.opener.LumivarPage;
-    if (!page || !page.design) {
+    if (!window.opener) {
         return;
     }
-    // At the designed size, whatever size the browser gives new windows (a
-    // launcher's --window-size applies to every window, pop-ups included).
-    const [, , clientWidth, clientHeight] = page.design.helpClient;
-    if (window.innerWidth !== clientWidth || window.innerHeight !== clientHeight) {
-        window.resizeBy(clientWidth - window.innerWidth, clientHeight - window.innerHeight);
-    }
-    const [left, top, width, height] = page.design.helpLabel;
-    const text = document.getElementById('help-text');
-    Object.assign(text.style, {
-        left: `${left}px`,
-        top: `${top}px`,
-        width: `${width}px`,
-        height: `${height}px`,
-        fontSize: `${page.design.helpFontPixels}px`,
-    });
-    text.textContent = page.design.helpText;
     const program = window.opener.name;
     if (typeof BroadcastChannel === 'function') {
         new BroadcastChannel('lumivar').addEventListener('message', (event) => {
@@ -31,4 +14,31 @@
             }
         });
     }
+    // The opener may be loading again; its design comes when it has started.
+    const show = () => {
+        const design = window.opener?.LumivarPage?.design;
+        if (!design) {
+            if (window.opener && !window.opener.closed) {
+                setTimeout(show, 100);
+            }
+            return;
+        }
+        // At the designed size, whatever size the browser gives new windows
+        // (a launcher's --window-size applies to every window, pop-ups too).
+        const [, , clientWidth, clientHeight] = design.helpClient;
+        if (window.innerWidth !== clientWidth || window.innerHeight !== clientHeight) {
+            window.resizeBy(clientWidth - window.innerWidth, clientHeight - window.innerHeight);
+        }
+        const [left, top, width, height] = design.helpLabel;
+        const text = document.getElementById('help-text');
+        Object.assign(text.style, {
+            left: `${left}px`,
+            top: `${top}px`,
+            width: `${width}px`,
+            height: `${height}px`,
+            fontSize: `${design.helpFontPixels}px`,
+        });
+        text.textContent = design.helpText;
+    };
+    show();
 })();
