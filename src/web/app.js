@@ -363,6 +363,8 @@ window.LumivarPage = {
     start() {
         this.design = JSON.parse(UTF8ToString(Module._lumivarDesign()));
         document.title = this.design.title;
+        byId('form1').setAttribute('aria-label', this.design.title);
+        byId('message-title').textContent = this.design.title;
         HelpWindows.setUp();
         // A window of its own, as an installed program's or a launcher's,
         // opens at the designed size; a browser's tab ignores this.
@@ -637,10 +639,6 @@ const Updates = {
         });
     },
 };
-
-// What the test and a curious user can ask: the canvas as the raster says
-// it should be.
-window.LumivarPage.planeHash = () => UTF8ToString(Module._lumivarPlaneHash());
 
 var Module = {
     onRuntimeInitialized() {

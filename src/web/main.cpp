@@ -150,7 +150,9 @@ std::string fontPixels(const FontRequest& font)
 
 std::string designJson()
 {
-    constexpr const char* kKinds[] = {"plane", "check", "button", "box", "label"};
+    // By the kind's value: the page builds each kind its own way.
+    constexpr std::array<const char*, 5> kKinds{"plane", "check", "button", "box", "label"};
+    static_assert(static_cast<std::size_t>(ControlKind::Label) + 1 == kKinds.size());
     std::string json =
         "{\"title\":" + jsonString(kProgramTitle) + ",\"client\":" + pixels(kForm1ClientTwips)
         + ",\"helpClient\":" + pixels(kDialogClientTwips) + ",\"helpLabel\":" + pixels(kDialogLabelTwips)
@@ -161,8 +163,9 @@ std::string designJson()
         const ControlEntry& entry = kForm1Controls[i];
         json += (i == 0 ? "" : ",");
         json += "{\"name\":" + jsonString(entry.name) + ",\"kind\":\""
-                + kKinds[static_cast<std::size_t>(entry.kind)] + "\",\"caption\":" + jsonString(entry.caption)
-                + ",\"place\":" + pixels(entry.geometry) + ",\"fontPixels\":" + fontPixels(entry.font)
+                + kKinds.at(static_cast<std::size_t>(entry.kind))
+                + "\",\"caption\":" + jsonString(entry.caption) + ",\"place\":" + pixels(entry.geometry)
+                + ",\"fontPixels\":" + fontPixels(entry.font)
                 + ",\"serif\":" + (isSerif(entry.font) ? "true" : "false") + ",\"accessibleName\":"
                 + jsonString(entry.accessibleName.empty() ? entry.caption : entry.accessibleName)
                 + ",\"description\":" + jsonString(entry.accessibleDescription) + "}";
@@ -236,23 +239,6 @@ EMSCRIPTEN_KEEPALIVE int lumivarTakeDirty(int* rect)
     rect[2] = dirty->right;
     rect[3] = dirty->bottom;
     return 1;
-}
-
-// An FNV-1a hash of the whole plane as the canvas should hold it, bytes
-// red, green, blue, alpha, in hexadecimal.
-EMSCRIPTEN_KEEPALIVE const char* lumivarPlaneHash()
-{
-    const lumivar::PlaneRaster& raster = g_page->raster();
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(raster.pixels());
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    const std::size_t count =
-        static_cast<std::size_t>(raster.deviceWidth()) * static_cast<std::size_t>(raster.deviceHeight()) * 4;
-    for (std::size_t i = 0; i < count; ++i) {
-        hash = (hash ^ bytes[i]) * 0x100000001b3ULL;
-    }
-    static char text[17];
-    std::snprintf(text, sizeof(text), "%016llx", static_cast<unsigned long long>(hash));
-    return text;
 }
 
 } // extern "C"

@@ -24,26 +24,19 @@ RED = (255, 0, 0)
 GRID = (10, 10, 10)
 HERE = os.path.dirname(os.path.abspath(__file__))
 
-# Hashes the canvas as the module hashes its raster: FNV-1a, 64 bits, over
-# the bytes red, green, blue, alpha; and counts pixels of a colour.
+# Hashes the canvas and the module's raster alike, FNV-1a over the bytes red,
+# green, blue, alpha, and counts the canvas's pixels of a colour.
 CANVAS_JS = """
 const canvas = document.querySelector('#PicPianoCart canvas');
 const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+const raster = HEAPU8.subarray(Module._lumivarPixels(), Module._lumivarPixels() + data.length);
 const colour = arguments[0];
-let lo = 0x84222325, hi = 0xcbf29ce4, count = 0;
-for (let i = 0; i < data.length; ++i) {
-    lo = (lo ^ data[i]) >>> 0;
-    const t = lo * 0x1b3;
-    const carry = Math.floor(t / 4294967296);
-    hi = (hi * 0x1b3 + carry + ((lo << 8) >>> 0)) % 4294967296;
-    lo = t >>> 0;
-}
+const hash = (bytes) => bytes.reduce((h, byte) => Math.imul(h ^ byte, 0x01000193) >>> 0, 0x811c9dc5);
+let count = 0;
 for (let i = 0; i < data.length; i += 4) {
     if (data[i] === colour[0] && data[i + 1] === colour[1] && data[i + 2] === colour[2]) ++count;
 }
-const hex = (n) => n.toString(16).padStart(8, '0');
-return {hash: hex(hi) + hex(lo), count: count, width: canvas.width, height: canvas.height,
-        expected: LumivarPage.planeHash()};
+return {hash: hash(data), count: count, width: canvas.width, height: canvas.height, expected: hash(raster)};
 """
 
 # The window's place on the screen, and whether the canvas lies on whole
