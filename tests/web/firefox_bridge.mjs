@@ -17,7 +17,7 @@ const operations = {
         await page.goto(url);
     },
     // A function body, run in the page with `args` as its arguments.
-    js: (body, args) => page.evaluate(`(function () { ${body} }).apply(null, ${JSON.stringify(args)})`),
+    js: (body, ...args) => page.evaluate(`(function () { ${body} }).apply(null, ${JSON.stringify(args)})`),
     click: (selector) => page.click(selector),
     type: async (selector, text) => {
         await page.$eval(selector, (box) => {
@@ -35,7 +35,7 @@ const operations = {
         page.setViewport({width, height, deviceScaleFactor: ratio, hasTouch: touch, isMobile: touch}),
     pdf: async (format, landscape) =>
         Buffer.from(await page.pdf({format, landscape, printBackground: true})).toString('base64'),
-    helpTexts: async (body) => {
+    help_texts: async (body) => {
         const texts = [];
         for (const other of await pages()) {
             if (other.url().endsWith('help.html')) {
@@ -46,7 +46,7 @@ const operations = {
     },
     windows: async () => (await pages()).length,
     // Back to the main page, closing what else is open.
-    main: async () => {
+    to_main: async () => {
         for (const other of await pages()) {
             if (other !== page) {
                 await other.close();
