@@ -4,9 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/ensure-packages.sh test
-# The page's tests drive Firefox through puppeteer-core, pinned by the lock
-# file; it uses the system's Firefox and downloads no browser.
-PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
 
 jobs=$(nproc)
 # The Windows and the browser programs first: the debug build tests them

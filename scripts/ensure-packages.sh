@@ -20,12 +20,10 @@ test_packages=(
     g++-mingw-w64-i686-posix wixl wine wine32:i386 fonts-wine
     # The browser program: built with emscripten, its core run under node,
     # its page driven in Chromium, WebKit (Safari's engine) and Firefox, the
-    # last through puppeteer-core from npm.
+    # last over WebDriver BiDi, which it speaks itself.
     emscripten nodejs chromium chromium-driver python3-selenium webkit2gtk-driver firefox-esr
+    python3-websocket
 )
-# npm comes with Debian's nodejs as a package of its own, and inside
-# NodeSource's nodejs, which conflicts with it.
-command -v npm >/dev/null 2>&1 || test_packages+=(npm)
 
 web_packages=(cmake ninja-build emscripten python3)
 
