@@ -35,30 +35,33 @@ function windowScale(viewWidth, viewHeight, clientWidth, clientHeight, touch) {
 // do not reach its edge.
 function countHoles(inked, width, height) {
     const seen = new Uint8Array(width * height);
-    const flood = (start) => {
-        const stack = [start];
-        seen[start] = 1;
+    const stack = new Int32Array(width * height);
+    let holes = 0;
+    for (let start = 0; start < width * height; ++start) {
+        if (inked[start] || seen[start]) {
+            continue;
+        }
         let open = false;
-        while (stack.length) {
-            const at = stack.pop();
+        let top = 0;
+        stack[top++] = start;
+        seen[start] = 1;
+        while (top > 0) {
+            const at = stack[--top];
             const x = at % width;
             const y = (at - x) / width;
             open = open || x === 0 || y === 0 || x === width - 1 || y === height - 1;
-            for (const [nx, ny] of [[x - 1, y], [x + 1, y], [x, y - 1], [x, y + 1]]) {
-                const next = ny * width + nx;
-                if (nx >= 0 && ny >= 0 && nx < width && ny < height && !seen[next] && !inked[next]) {
+            const visit = (next) => {
+                if (!inked[next] && !seen[next]) {
                     seen[next] = 1;
-                    stack.push(next);
+                    stack[top++] = next;
                 }
-            }
+            };
+            if (x > 0) visit(at - 1);
+            if (x < width - 1) visit(at + 1);
+            if (y > 0) visit(at - width);
+            if (y < height - 1) visit(at + width);
         }
-        return open;
-    };
-    let holes = 0;
-    for (let at = 0; at < width * height; ++at) {
-        if (!inked[at] && !seen[at] && !flood(at)) {
-            ++holes;
-        }
+        holes += open ? 0 : 1;
     }
     return holes;
 }
@@ -107,6 +110,8 @@ const Labels = {
         this.canvas.width = width * over;
         this.canvas.height = height * over;
         let best = null;
+        // The holes of the label as the font draws it, at any offset.
+        let holes = -1;
         for (const dy of LABEL_PHASES) {
             for (const dx of LABEL_PHASES) {
                 context.clearRect(0, 0, this.canvas.width, this.canvas.height);
@@ -115,9 +120,11 @@ const Labels = {
                 context.textBaseline = 'alphabetic';
                 context.fillText(text, dx * over, ascent + dy * over);
                 const fine = this.fineInk(this.canvas.width, this.canvas.height);
+                if (holes < 0) {
+                    holes = countHoles(fine, this.canvas.width, this.canvas.height);
+                }
                 const ink = this.sample(fine, width, height, over);
-                const miss = Math.abs(countHoles(ink, width, height)
-                                      - countHoles(fine, this.canvas.width, this.canvas.height));
+                const miss = Math.abs(countHoles(ink, width, height) - holes);
                 if (!best || miss < best.miss) {
                     best = {ink, width, height, miss};
                 }
@@ -381,6 +388,9 @@ window.LumivarPage = {
         document.body.dataset.ready = 'true';
         LumivarBoot.started();
         Updates.watch();
+        // The label font's first use is slow; it is made while the user
+        // reads the window, not at the first plot.
+        (window.requestIdleCallback || setTimeout)(() => Labels.mask('-18', Plane.ratio));
     },
 
     build() {
