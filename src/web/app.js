@@ -32,8 +32,8 @@ function windowScale(viewWidth, viewHeight, clientWidth, clientHeight, touch) {
 }
 
 // Enclosed holes in a mask of ink: background regions, four-connected, that
-// do not reach its edge.
-function countHoles(inked, width, height) {
+// do not reach its edge and cover at least `area` of its pixels.
+function countHoles(inked, width, height, area = 1) {
     const seen = new Uint8Array(width * height);
     const stack = new Int32Array(width * height);
     let holes = 0;
@@ -43,10 +43,12 @@ function countHoles(inked, width, height) {
         }
         let open = false;
         let top = 0;
+        let size = 0;
         stack[top++] = start;
         seen[start] = 1;
         while (top > 0) {
             const at = stack[--top];
+            ++size;
             const x = at % width;
             const y = (at - x) / width;
             open = open || x === 0 || y === 0 || x === width - 1 || y === height - 1;
@@ -61,7 +63,7 @@ function countHoles(inked, width, height) {
             if (y > 0) visit(at - width);
             if (y < height - 1) visit(at + width);
         }
-        holes += open ? 0 : 1;
+        holes += open || size < area ? 0 : 1;
     }
     return holes;
 }
@@ -110,7 +112,8 @@ const Labels = {
         this.canvas.width = width * over;
         this.canvas.height = height * over;
         let best = null;
-        // The holes of the label as the font draws it, at any offset.
+        // The holes of the label as the font draws it, at any offset; one
+        // smaller than half a pixel is the font's smoothing, not a hole.
         let holes = -1;
         for (const dy of LABEL_PHASES) {
             for (const dx of LABEL_PHASES) {
@@ -121,7 +124,7 @@ const Labels = {
                 context.fillText(text, dx * over, ascent + dy * over);
                 const fine = this.fineInk(this.canvas.width, this.canvas.height);
                 if (holes < 0) {
-                    holes = countHoles(fine, this.canvas.width, this.canvas.height);
+                    holes = countHoles(fine, this.canvas.width, this.canvas.height, over * over / 2);
                 }
                 const ink = this.sample(fine, width, height, over);
                 const miss = Math.abs(countHoles(ink, width, height) - holes);
