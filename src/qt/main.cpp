@@ -1,5 +1,6 @@
 #include "qt/icon.h"
 #include "qt/main_window.h"
+#include "shared/texts.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -18,9 +19,8 @@ int main(int argc, char* argv[])
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         // Without either, Qt would abort with a message of its own.
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-            std::fputs("Lumivar ha bisogno di una sessione grafica: nessuno schermo raggiungibile "
-                       "(DISPLAY e WAYLAND_DISPLAY non sono impostate).\n",
-                       stderr);
+            std::fprintf(stderr, "%.*s\n", static_cast<int>(lumivar::kNoDisplayMessage.size()),
+                         lumivar::kNoDisplayMessage.data());
             return 1;
         }
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
@@ -28,7 +28,7 @@ int main(int argc, char* argv[])
 #endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumivar"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QStringLiteral(LUMIVAR_VERSION));
     // Shells find the icon and group the windows with the launcher by it.
     QGuiApplication::setDesktopFileName(QStringLiteral("it.lumivar.Lumivar"));
     QApplication::setWindowIcon(lumivar::programIcon());

@@ -39,14 +39,10 @@ public:
     Form1(Form1&&) = delete;
     Form1& operator=(Form1&&) = delete;
 
-    // Draws axes, grid and labels over the plane.
-    void DisegnaAssi() { m_rules.DisegnaAssi(); }
-
     [[nodiscard]] PlaneWidget& plane() const { return *m_plane; }
     // The designed client area with every control, whatever the window's
     // size: what scrolls when the window is smaller, and what is printed.
     [[nodiscard]] QWidget& client() const { return *m_client; }
-    [[nodiscard]] const PlotCursor& cursor() const { return m_rules.cursor(); }
 
     // Where the window's messages go; a message box by default.
     using MessageSink = std::function<void(const QString& message)>;

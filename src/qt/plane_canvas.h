@@ -24,10 +24,6 @@ public:
     // The interior as drawn so far, in device pixels, with its ratio set.
     // Drawing goes on in the same pixels: copy() it to keep what it shows.
     [[nodiscard]] const QImage& image() const;
-    [[nodiscard]] QSize interiorSize() const
-    {
-        return {mapping().interiorWidth(), mapping().interiorHeight()};
-    }
     [[nodiscard]] const QFont& labelFont() const { return m_labelFont; }
     // The logical rectangle drawn over since the last call.
     QRect takeDirtyRect();

@@ -1,6 +1,7 @@
 #include "printing.h"
 
 #include "shared/texts.h"
+#include "utf8.h"
 
 #include <QEventLoop>
 #include <QPagedPaintDevice>
@@ -147,7 +148,7 @@ std::optional<PrintFailure> printOnDefaultPrinter(QWidget& window, const QString
     PrintThroughCups* const print = cupsPrinting();
     if (print == nullptr) {
         return failure(PrintProblem::PageNotPrepared, {},
-                       QStringLiteral("modulo di stampa " LUMIVAR_CUPS_MODULE " assente"));
+                       fromUtf8(kPrintModuleMissing) + QStringLiteral(" " LUMIVAR_CUPS_MODULE));
     }
     const QPicture picture = recordWindow(window);
     const QSize size = window.size();

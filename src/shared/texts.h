@@ -36,6 +36,17 @@ inline constexpr std::string_view kHelpNotOpenedMessage =
     "Impossibile aprire la finestra di aiuto.\nSe il browser blocca le finestre a comparsa, consentirle per "
     "questo programma; altrimenti chiudere qualche finestra e riprovare.";
 
+// The program's main window could not be made.
+inline constexpr std::string_view kWindowNotOpenedMessage = "Impossibile aprire la finestra del programma.";
+
+// Started with no screen to show the window on.
+inline constexpr std::string_view kNoDisplayMessage = "Lumivar ha bisogno di una sessione grafica: nessuno "
+                                                      "schermo raggiungibile (DISPLAY e WAYLAND_DISPLAY non "
+                                                      "sono impostate).";
+
+// The printing module is not installed beside the program; its name follows.
+inline constexpr std::string_view kPrintModuleMissing = "modulo di stampa assente:";
+
 // What a browser tab shows once the program has ended in it, where the page
 // may not close its own tab.
 inline constexpr std::string_view kEndedInTabMessage = "Lumivar è terminato: si può chiudere questa scheda.";

@@ -3,6 +3,7 @@
 #include "plane_view.h"
 #include "program.h"
 #include "shared/form_layout.h"
+#include "shared/texts.h"
 #include "win32.h"
 
 #include <windows.h>
@@ -60,7 +61,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*l
     const bool registered = PlaneView::registerClass(instance) && Form1::registerClass(instance)
                             && Dialog::registerClass(instance);
     if (!registered || Form1::open(program, nShowCmd) == nullptr) {
-        MessageBoxW(nullptr, L"Impossibile aprire la finestra del programma.",
+        MessageBoxW(nullptr, widen(lumivar::kWindowNotOpenedMessage).c_str(),
                     widen(lumivar::kProgramTitle).c_str(), MB_OK | MB_ICONERROR);
         return 1;
     }
