@@ -19,20 +19,20 @@ Dialog::Dialog(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    setWindowTitle(QStringLiteral("Aiuto"));
+    setWindowTitle(fromUtf8(kDialogWindow.title));
     setWindowIcon(programIcon());
-    const QRect client = toPixels(kDialogClientTwips);
+    const QRect client = toPixels(kDialogWindow.client);
     setGeometry(client);
     setFixedSize(client.size());
 
     auto* label = new QLabel(fromUtf8(kHelpText), this);
-    label->setObjectName(QStringLiteral("Label1"));
+    label->setObjectName(fromUtf8(kDialogWindow.label.name));
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setFont(programFont(kSansSerif12));
-    label->setGeometry(toPixels(kDialogLabelTwips));
-    label->setAccessibleName(QStringLiteral("Testo di aiuto"));
+    label->setFont(programFont(kDialogWindow.label.font));
+    label->setGeometry(toPixels(kDialogWindow.label.geometry));
+    label->setAccessibleName(fromUtf8(kDialogWindow.label.accessibleName));
 }
 
 void Dialog::changeEvent(QEvent* event)

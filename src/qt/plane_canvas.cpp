@@ -77,8 +77,8 @@ QRect PlaneCanvas::takeDirtyRect()
     }
     // Every logical pixel that shares a device pixel with the drawing.
     const double r = ratio();
-    return QRect(QPoint(int(std::floor(dirty->left / r)), int(std::floor(dirty->top / r))),
-                 QPoint(int(std::ceil(dirty->right / r)) - 1, int(std::ceil(dirty->bottom / r)) - 1));
+    return {QPoint(int(std::floor(dirty->left / r)), int(std::floor(dirty->top / r))),
+            QPoint(int(std::ceil(dirty->right / r)) - 1, int(std::ceil(dirty->bottom / r)) - 1)};
 }
 
 } // namespace lumivar

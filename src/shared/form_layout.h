@@ -194,9 +194,18 @@ static_assert(indexOf(Form1Control::Command5) + 1 == kForm1Controls.size());
 // The sunken frame around the plane's interior, in logical pixels.
 inline constexpr int kPlaneFrameLogical = 2;
 
-// The help window's client area on the screen: it opens here every time,
-// never centred; and its one label.
-inline constexpr TwipsRect kDialogClientTwips{2760, 3750, 12000, 4650};
-inline constexpr TwipsRect kDialogLabelTwips{120, 120, 11535, 4095};
+// A window as designed: its title, its client area on the screen and its
+// one control, whose text the front-end gives it.
+struct WindowEntry {
+    std::string_view title; // UTF-8
+    TwipsRect client;
+    ControlEntry label;
+};
+
+// The help window: it opens at its place every time, never centred.
+inline constexpr WindowEntry kDialogWindow{
+    "Aiuto",
+    {2760, 3750, 12000, 4650},
+    {"Label1", ControlKind::Label, "", {120, 120, 11535, 4095}, kSansSerif12, "Testo di aiuto", ""}};
 
 } // namespace lumivar

@@ -39,6 +39,8 @@
             fontSize: `${design.helpFontPixels}px`,
         });
         text.textContent = design.helpText;
+        text.setAttribute('aria-label', design.helpName);
+        document.title = design.helpTitle;
     };
     show();
 })();

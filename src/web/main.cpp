@@ -155,8 +155,10 @@ std::string designJson()
     static_assert(static_cast<std::size_t>(ControlKind::Label) + 1 == kKinds.size());
     std::string json =
         "{\"title\":" + jsonString(kProgramTitle) + ",\"client\":" + pixels(kForm1ClientTwips)
-        + ",\"helpClient\":" + pixels(kDialogClientTwips) + ",\"helpLabel\":" + pixels(kDialogLabelTwips)
-        + ",\"helpFontPixels\":" + fontPixels(kSansSerif12) + ",\"helpText\":" + jsonString(kHelpText)
+        + ",\"helpTitle\":" + jsonString(kDialogWindow.title) + ",\"helpClient\":"
+        + pixels(kDialogWindow.client) + ",\"helpLabel\":" + pixels(kDialogWindow.label.geometry)
+        + ",\"helpName\":" + jsonString(kDialogWindow.label.accessibleName) + ",\"helpFontPixels\":"
+        + fontPixels(kDialogWindow.label.font) + ",\"helpText\":" + jsonString(kHelpText)
         + ",\"frame\":" + std::to_string(kPlaneFrameLogical) + ",\"interior\":["
         + std::to_string(kInteriorWidth) + "," + std::to_string(kInteriorHeight) + "],\"controls\":[";
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {

@@ -24,13 +24,13 @@ bool Dialog::open(Program& program)
     // The window owns its object from WM_NCCREATE on, and frees it when
     // it is destroyed.
     auto dialog = std::make_unique<Dialog>(program);
-    HWND window =
-        CreateWindowExW(0, kClassName, L"Aiuto", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, program.helpOwner, nullptr, program.instance, &dialog);
+    HWND window = CreateWindowExW(0, kClassName, widen(kDialogWindow.title).c_str(), kStyle, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, program.helpOwner, nullptr,
+                                  program.instance, &dialog);
     if (window != nullptr) {
         // The client area, not the frame, opens at its designed place.
         const int dpi = dpiOf(window);
-        RECT frame = toDevice(kDialogClientTwips, dpi);
+        RECT frame = toDevice(kDialogWindow.client, dpi);
         AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
         MoveWindow(window, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, FALSE);
         ShowWindow(window, SW_SHOWNORMAL);
@@ -54,9 +54,9 @@ bool Dialog::create(HWND window)
 void Dialog::layout()
 {
     const int dpi = dpiOf(m_window);
-    m_font = createFont(kSansSerif12, dpi);
+    m_font = createFont(kDialogWindow.label.font, dpi);
     SendMessageW(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
-    const RECT label = toDevice(kDialogLabelTwips, dpi);
+    const RECT label = toDevice(kDialogWindow.label.geometry, dpi);
     MoveWindow(m_label, label.left, label.top, label.right - label.left, label.bottom - label.top, TRUE);
 }
 
