@@ -11,13 +11,14 @@ namespace {
 
 void installSubstitutes()
 {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                                QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
-    QFont::insertSubstitutions(QStringLiteral("Book Antiqua"),
-                               {QStringLiteral("Palatino Linotype"), QStringLiteral("TeX Gyre Pagella"),
-                                QStringLiteral("P052"), QStringLiteral("URW Palladio L"),
-                                QStringLiteral("DejaVu Serif"), QStringLiteral("Serif")});
+    for (const FontRequest& request : {kSansSerif825, kBookAntiqua975}) {
+        QStringList standIns;
+        for (const std::string_view family : standInsFor(request)) {
+            standIns.append(fromUtf8(family));
+        }
+        standIns.append(isSerif(request) ? QStringLiteral("Serif") : QStringLiteral("Sans Serif"));
+        QFont::insertSubstitutions(fromUtf8(request.family), standIns);
+    }
 }
 
 } // namespace

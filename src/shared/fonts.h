@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <span>
 #include <string_view>
 
 namespace lumivar {
@@ -19,6 +21,19 @@ inline constexpr FontRequest kBookAntiqua975{"Book Antiqua", 9.75};
 [[nodiscard]] constexpr bool isSerif(const FontRequest& request)
 {
     return request.family == kBookAntiqua975.family;
+}
+
+// What stands in for a designed family on a machine without it, best first,
+// before the toolkit's own generic family.
+inline constexpr std::array<std::string_view, 5> kSansSerifStandIns{"Microsoft Sans Serif", "Liberation Sans",
+                                                                    "Arimo", "Arial", "DejaVu Sans"};
+inline constexpr std::array<std::string_view, 6> kSerifStandIns{
+    "Palatino Linotype", "Palatino", "TeX Gyre Pagella", "P052", "URW Palladio L", "DejaVu Serif"};
+
+[[nodiscard]] constexpr std::span<const std::string_view> standInsFor(const FontRequest& request)
+{
+    return isSerif(request) ? std::span<const std::string_view>(kSerifStandIns)
+                            : std::span<const std::string_view>(kSansSerifStandIns);
 }
 
 } // namespace lumivar

@@ -75,9 +75,9 @@ const Labels = {
     canvas: null,
     context: null,
 
-    setUp(fontPixels) {
-        this.family = getComputedStyle(document.body).fontFamily;
-        this.fontPixels = fontPixels;
+    setUp(control) {
+        this.family = control.font;
+        this.fontPixels = control.fontPixels;
         this.canvas = document.createElement('canvas');
         this.context = this.canvas.getContext('2d', {willReadFrequently: true});
     },
@@ -375,13 +375,14 @@ window.LumivarPage = {
         document.title = this.design.title;
         byId('form1').setAttribute('aria-label', this.design.title);
         byId('message-title').textContent = this.design.title;
+        document.body.style.fontFamily = this.design.controls[0].font;
         HelpWindows.setUp();
         // A window of its own, as an installed program's or a launcher's,
         // opens at the designed size; a browser's tab ignores this.
         const [, , clientWidth, clientHeight] = this.design.client;
         window.resizeBy(clientWidth - window.innerWidth, clientHeight - window.innerHeight);
         this.build();
-        Labels.setUp(this.design.controls[0].fontPixels);
+        Labels.setUp(this.design.controls[0]);
         this.fit();
         this.followScreen();
         window.addEventListener('beforeprint', () => Plane.preparePrint());
@@ -421,10 +422,8 @@ window.LumivarPage = {
             element.style.setProperty('--width', width);
             element.style.setProperty('--height', height);
             element.style.setProperty('--font-size', control.fontPixels);
+            element.style.fontFamily = control.font;
             element.id = control.name;
-            if (control.serif) {
-                element.classList.add('serif');
-            }
             form.appendChild(element);
         });
         form.appendChild(descriptions);

@@ -37,6 +37,7 @@
             width: `${width}px`,
             height: `${height}px`,
             fontSize: `${design.helpFontPixels}px`,
+            fontFamily: design.helpFont,
         });
         text.textContent = design.helpText;
         text.setAttribute('aria-label', design.helpName);

@@ -142,6 +142,16 @@ std::string pixels(const TwipsRect& r)
            + std::to_string(r.width / kTwipsPerPixel) + "," + std::to_string(r.height / kTwipsPerPixel) + "]";
 }
 
+// A CSS font list: the designed family, its stand-ins, the generic family.
+std::string cssFamilies(const FontRequest& font)
+{
+    std::string css = "\"" + std::string(font.family) + "\"";
+    for (const std::string_view family : standInsFor(font)) {
+        css += ", \"" + std::string(family) + "\"";
+    }
+    return jsonString(css + (isSerif(font) ? ", serif" : ", sans-serif"));
+}
+
 std::string fontPixels(const FontRequest& font)
 {
     constexpr double kPixelsPerPoint = 96.0 / 72.0;
@@ -165,10 +175,9 @@ std::string designJson()
         const ControlEntry& entry = kForm1Controls[i];
         json += (i == 0 ? "" : ",");
         json += "{\"name\":" + jsonString(entry.name) + ",\"kind\":\""
-                + kKinds.at(static_cast<std::size_t>(entry.kind))
-                + "\",\"caption\":" + jsonString(entry.caption) + ",\"place\":" + pixels(entry.geometry)
-                + ",\"fontPixels\":" + fontPixels(entry.font)
-                + ",\"serif\":" + (isSerif(entry.font) ? "true" : "false") + ",\"accessibleName\":"
+                + kKinds.at(static_cast<std::size_t>(entry.kind)) + "\",\"caption\":"
+                + jsonString(entry.caption) + ",\"place\":" + pixels(entry.geometry) + ",\"fontPixels\":"
+                + fontPixels(entry.font) + ",\"font\":" + cssFamilies(entry.font) + ",\"accessibleName\":"
                 + jsonString(entry.accessibleName.empty() ? entry.caption : entry.accessibleName)
                 + ",\"description\":" + jsonString(entry.accessibleDescription) + "}";
     }
