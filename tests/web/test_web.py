@@ -119,7 +119,24 @@ def wait_for(check, awaited, timeout=DEADLINE_S):
     raise AssertionError(f"after {timeout} s still awaiting {awaited} (last seen: {last!r})")
 
 
-class Selenium:
+class Engine:
+    """What only some engines' drivers do: print to PDF, read the
+    accessibility tree, cut the network."""
+
+    @staticmethod
+    def pdf(paper, landscape):
+        return None
+
+    @staticmethod
+    def accessible(selector):
+        return None
+
+    @staticmethod
+    def offline(cut):
+        return False
+
+
+class Selenium(Engine):
     """What Chromium and WebKit share: a WebDriver session through Selenium."""
 
     def __init__(self, driver):
@@ -168,20 +185,6 @@ class Selenium:
                 self.driver.switch_to.window(handle)
                 self.driver.close()
         self.driver.switch_to.window(self.main)
-
-    # What only some engines' drivers do: print to PDF, cut the network,
-    # read the accessibility tree.
-    @staticmethod
-    def pdf(paper, landscape):
-        return None
-
-    @staticmethod
-    def accessible(selector):
-        return None
-
-    @staticmethod
-    def offline(cut):
-        return False
 
     def quit(self):
         self.driver.quit()
@@ -304,7 +307,7 @@ def from_bidi(remote):
     return None if kind in ("null", "undefined") else value
 
 
-class Firefox:
+class Firefox(Engine):
     """Debian's Firefox ESR over WebDriver BiDi, which it speaks itself."""
 
     KEYS = {"Tab": "\ue004", "Enter": "\ue007"}
@@ -406,14 +409,6 @@ class Firefox:
         return base64.b64decode(self.send("browsingContext.print", context=self.main, background=True,
                                           orientation="landscape" if landscape else "portrait",
                                           page={"width": width * 2.54, "height": height * 2.54})["data"])
-
-    @staticmethod
-    def offline(cut):
-        return False
-
-    @staticmethod
-    def accessible(selector):
-        return None
 
     def quit(self):
         try:
