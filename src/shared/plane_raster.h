@@ -19,24 +19,26 @@ namespace lumivar {
 // they are.
 using Pixel = std::uint32_t;
 
+// Where red and blue lie in a pixel's word; green is always bits 8 to 15.
+#ifdef __EMSCRIPTEN__
+inline constexpr unsigned kRedShift = 0U;
+inline constexpr unsigned kBlueShift = 16U;
+#else
+inline constexpr unsigned kRedShift = 16U;
+inline constexpr unsigned kBlueShift = 0U;
+#endif
+
 [[nodiscard]] constexpr Pixel toPixel(Rgb colour)
 {
-#ifdef __EMSCRIPTEN__
-    return 0xff000000U | (Pixel{colour.blue} << 16U) | (Pixel{colour.green} << 8U) | Pixel{colour.red};
-#else
-    return 0xff000000U | (Pixel{colour.red} << 16U) | (Pixel{colour.green} << 8U) | Pixel{colour.blue};
-#endif
+    return 0xff000000U | (Pixel{colour.red} << kRedShift) | (Pixel{colour.green} << 8U)
+           | (Pixel{colour.blue} << kBlueShift);
 }
 
 // A pixel's colour, whatever the byte order.
 [[nodiscard]] constexpr Rgb toRgb(Pixel pixel)
 {
     const auto byte = [pixel](unsigned shift) { return static_cast<std::uint8_t>(pixel >> shift); };
-#ifdef __EMSCRIPTEN__
-    return Rgb{byte(0U), byte(8U), byte(16U)};
-#else
-    return Rgb{byte(16U), byte(8U), byte(0U)};
-#endif
+    return Rgb{byte(kRedShift), byte(8U), byte(kBlueShift)};
 }
 
 // A label's inked device pixels, one run of them at a time, as the front-end's

@@ -3,7 +3,6 @@
 #include "shared/form_layout.h"
 #include "win32.h"
 
-#include <cmath>
 #include <memory>
 #include <string>
 
