@@ -44,6 +44,11 @@ inline constexpr std::string_view kNoDisplayMessage = "Lumivar ha bisogno di una
                                                       "schermo raggiungibile (DISPLAY e WAYLAND_DISPLAY non "
                                                       "sono impostate).";
 
+// A fault the program did not foresee: it ends rather than go on in a state
+// nobody knows.
+inline constexpr std::string_view kCannotGoOnMessage =
+    "Si è verificato un errore imprevisto: Lumivar non può continuare e verrà chiuso.";
+
 // The printing module is not installed beside the program; its name follows.
 inline constexpr std::string_view kPrintModuleMissing = "modulo di stampa assente:";
 

@@ -4,6 +4,7 @@
 #include "shared/texts.h"
 
 #include <memory>
+#include <utility>
 
 namespace lumivar::win32 {
 
@@ -16,7 +17,7 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 bool Dialog::registerClass(HINSTANCE instance)
 {
-    return registerWindowClass(instance, kClassName, procedure, true);
+    return registerWindowClass(instance, kClassName, guarded<procedure>, true);
 }
 
 bool Dialog::open(Program& program)
@@ -54,8 +55,9 @@ bool Dialog::create(HWND window)
 void Dialog::layout()
 {
     const int dpi = dpiOf(m_window);
-    m_font = createFont(kDialogWindow.label.font, dpi);
-    SendMessageW(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+    Font font = createFont(kDialogWindow.label.font, dpi);
+    SendMessageW(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    m_font = std::move(font); // the old font goes once the label no longer holds it
     const RECT label = toDevice(kDialogWindow.label.geometry, dpi);
     MoveWindow(m_label, label.left, label.top, label.right - label.left, label.bottom - label.top, TRUE);
 }

@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace lumivar::win32;
+
 constexpr LONG kButtonTypeMask = 0x0F;
 
 bool isOfClass(HWND window, const wchar_t* name)
@@ -49,22 +51,9 @@ bool selectAllText(const MSG& message)
     return true;
 }
 
-} // namespace
-
-int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*lpCmdLine*/, int nShowCmd)
+// Until the program ends; its exit code.
+int runMessageLoop()
 {
-    using namespace lumivar::win32;
-    HINSTANCE instance = hInstance;
-    Program program{instance};
-    program.helpOwner =
-        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    const bool registered = PlaneView::registerClass(instance) && Form1::registerClass(instance)
-                            && Dialog::registerClass(instance);
-    if (!registered || Form1::open(program, nShowCmd) == nullptr) {
-        MessageBoxW(nullptr, widen(lumivar::kWindowNotOpenedMessage).c_str(),
-                    widen(lumivar::kProgramTitle).c_str(), MB_OK | MB_ICONERROR);
-        return 1;
-    }
     MSG message;
     HWND focus = nullptr;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -84,4 +73,31 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*l
         }
     }
     return static_cast<int>(message.wParam);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*lpCmdLine*/, int nShowCmd)
+{
+    HINSTANCE instance = hInstance;
+    Program program;
+    program.instance = instance;
+    Window helpOwner(
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
+    program.helpOwner = helpOwner.get();
+    const bool registered = PlaneView::registerClass(instance) && Form1::registerClass(instance)
+                            && Dialog::registerClass(instance);
+    Window form1(registered && helpOwner ? Form1::open(program, nShowCmd) : nullptr);
+    if (!form1) {
+        MessageBoxW(nullptr, widen(lumivar::kWindowNotOpenedMessage).c_str(),
+                    widen(lumivar::kProgramTitle).c_str(), MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    const int exitCode = runMessageLoop();
+    // Every window closes at once; a print still being handed over goes on
+    // unseen, and the process ends when it has.
+    form1.reset();
+    helpOwner.reset();
+    program.printing.finish();
+    return exitCode;
 }

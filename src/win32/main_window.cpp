@@ -77,8 +77,8 @@ std::array<std::size_t, kForm1Controls.size()> creationOrder()
 
 bool Form1::registerClass(HINSTANCE instance)
 {
-    return registerWindowClass(instance, kClassName, procedure, true)
-           && registerWindowClass(instance, kClientClassName, clientProcedure, false);
+    return registerWindowClass(instance, kClassName, guarded<procedure>, true)
+           && registerWindowClass(instance, kClientClassName, guarded<clientProcedure>, false);
 }
 
 HWND Form1::open(Program& program, int showCommand)
@@ -119,7 +119,6 @@ HWND Form1::open(Program& program, int showCommand)
 bool Form1::create(HWND window)
 {
     m_window = window;
-    m_printing = Printing(window, kPrintEndedMessage);
     m_program.windowOpened();
     m_client = CreateWindowExW(WS_EX_CONTROLPARENT, kClientClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
                                window, nullptr, m_program.instance, nullptr);
@@ -163,17 +162,20 @@ bool Form1::createControls()
 void Form1::layout()
 {
     m_dpi = dpiOf(m_window);
+    std::array<Font, kTableFonts.size()> fonts;
     for (std::size_t i = 0; i < kTableFonts.size(); ++i) {
-        m_fonts[i] = createFont(kTableFonts[i], m_dpi);
+        fonts[i] = createFont(kTableFonts[i], m_dpi);
     }
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
         const ControlEntry& entry = kForm1Controls[i];
         const RECT place = toDevice(entry.geometry, m_dpi);
-        SendMessageW(m_controls[i], WM_SETFONT,
-                     reinterpret_cast<WPARAM>(m_fonts[fontIndex(entry.font)].get()), FALSE);
+        SendMessageW(m_controls[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts[fontIndex(entry.font)].get()),
+                     FALSE);
         MoveWindow(m_controls[i], place.left, place.top, place.right - place.left, place.bottom - place.top,
                    TRUE);
     }
+    // The old fonts go only now that no control holds them.
+    m_fonts = std::move(fonts);
     // Drawn again from its record at the new resolution: nothing is lost.
     m_planeView->fit(m_dpi);
     updateScrollBars();
@@ -338,7 +340,7 @@ std::optional<PrintFailure> Form1::printWindow()
         form.checked[i] = kForm1Controls[i].kind == ControlKind::CheckBox
                           && SendMessageW(m_controls[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
-    return m_printing.print(form);
+    return m_program.printing.print(std::move(form), m_window, kPrintEndedMessage);
 }
 
 bool Form1::openHelpWindow()
@@ -348,7 +350,7 @@ bool Form1::openHelpWindow()
 
 void Form1::endProgram()
 {
-    PostQuitMessage(0); // every window goes, help windows included
+    Program::end(); // every window goes, help windows included
 }
 
 LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -375,7 +377,7 @@ LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPAR
         }
         return 0;
     case kPrintEndedMessage:
-        form->m_rules.reportPrint(form->m_printing.takeLateOutcome());
+        form->m_rules.reportPrint(form->m_program.printing.takeLateOutcome());
         return 0;
     case kFocusMovedMessage:
         form->showControl(reinterpret_cast<HWND>(lParam));

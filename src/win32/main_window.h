@@ -58,7 +58,6 @@ private:
     PlaneView* m_planeView = nullptr; // the plane control's, which owns it
     std::array<Font, 3> m_fonts;      // one for each font the table names
     Form1Rules m_rules{*this};
-    Printing m_printing{nullptr, 0}; // given the window once it exists
     int m_dpi = kDesignDpi;
     POINT m_scrolled{0, 0};
     HWND m_focused = nullptr; // while another window is active

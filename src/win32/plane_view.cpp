@@ -61,7 +61,7 @@ LabelGlyphs rasteriseLabel(HFONT font, std::string_view text)
 
 bool PlaneView::registerClass(HINSTANCE instance)
 {
-    return registerWindowClass(instance, kClassName, procedure, false, CS_HREDRAW | CS_VREDRAW);
+    return registerWindowClass(instance, kClassName, guarded<procedure>, false, CS_HREDRAW | CS_VREDRAW);
 }
 
 PlaneView::PlaneView(HWND window)
@@ -79,6 +79,7 @@ void PlaneView::fit(int dpi)
     // One font for every label at this resolution, made before the raster
     // draws them again.
     if (!m_labelFont || dpi != m_dpi) {
+        // Held by no device context between drawings: it may go at once.
         m_labelFont = createFont(kSansSerif825, dpi, FontUse::Unsmoothed);
         m_dpi = dpi;
     }
@@ -140,9 +141,12 @@ LRESULT CALLBACK PlaneView::procedure(HWND window, UINT message, WPARAM wParam, 
 {
     auto* view = objectOf<PlaneView>(window);
     switch (message) {
-    case WM_NCCREATE:
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new PlaneView(window)));
+    case WM_NCCREATE: {
+        // The window owns it until WM_NCDESTROY.
+        auto made = std::make_unique<PlaneView>(window);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made.release()));
         break;
+    }
     case WM_NCDESTROY:
         (void)detachObject<PlaneView>(window); // the window owned it
         return 0;

@@ -21,6 +21,9 @@ namespace {
 
 // A print system that has not finished by then is taken as not answering.
 constexpr DWORD kPrintDeadlineMs = 10000;
+// How long a job promised to go on is still awaited once the windows have
+// closed: the process stays, unseen, no longer than that.
+constexpr DWORD kAfterCloseDeadlineMs = 120000;
 
 COLORREF toColorRef(Rgb colour)
 {
@@ -353,12 +356,32 @@ struct PrintJob {
     bool finished = false;
     // Set when the window stopped waiting: the outcome is then posted.
     bool late = false;
+    // Set when a late outcome has been told in a window.
+    bool told = false;
     std::optional<PrintFailure> outcome;
     HWND window = nullptr;
     UINT lateMessage = 0;
 };
 
-std::optional<PrintFailure> Printing::print(const PrintedForm& form)
+namespace {
+
+// Where Windows keeps programs' events: what became of a print once no
+// window was left to say it in.
+void logEvent(WORD type, const std::string& text)
+{
+    HANDLE source = RegisterEventSourceW(nullptr, widen(kProgramName).c_str());
+    if (source == nullptr) {
+        return;
+    }
+    const std::wstring wide = widen(text);
+    const wchar_t* strings[] = {wide.c_str()};
+    ReportEventW(source, type, 0, 1, nullptr, 1, 0, strings, nullptr);
+    DeregisterEventSource(source);
+}
+
+} // namespace
+
+std::optional<PrintFailure> Printing::print(PrintedForm form, HWND window, UINT lateMessage)
 {
     if (m_job) {
         const std::scoped_lock lock(m_job->lock);
@@ -369,13 +392,13 @@ std::optional<PrintFailure> Printing::print(const PrintedForm& form)
     // The print system may take its time (a printer that asks for a file
     // name waits for the user), or not answer at all: it is asked on a
     // thread of its own, and whatever it does with this job is told.
-    auto job = std::make_shared<PrintJob>(form);
+    auto job = std::make_shared<PrintJob>(std::move(form));
     job->done = Handle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!job->done) {
         return PrintFailure{PrintProblem::PageNotPrepared, {}, {}};
     }
-    job->window = m_window;
-    job->lateMessage = m_lateMessage;
+    job->window = window;
+    job->lateMessage = lateMessage;
     try {
         std::thread([job] {
             auto outcome = printOnDefaultPrinter(job->form);
@@ -421,7 +444,43 @@ std::optional<PrintFailure> Printing::takeLateOutcome()
         return std::nullopt;
     }
     const std::scoped_lock lock(m_job->lock);
-    return m_job->finished ? m_job->outcome : std::nullopt;
+    if (!m_job->finished) {
+        return std::nullopt;
+    }
+    m_job->told = true;
+    return m_job->outcome;
+}
+
+void Printing::finish()
+{
+    if (!m_job) {
+        return;
+    }
+    {
+        const std::scoped_lock lock(m_job->lock);
+        if (!m_job->late || m_job->told) {
+            return;
+        }
+    }
+    // The print thread may still need the system to hear this thread.
+    const DWORD deadline = GetTickCount() + kAfterCloseDeadlineMs;
+    HANDLE done = m_job->done.get();
+    for (auto left = static_cast<LONG>(deadline - GetTickCount()); left > 0;
+         left = static_cast<LONG>(deadline - GetTickCount())) {
+        if (MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(left), QS_ALLINPUT) == WAIT_OBJECT_0) {
+            break;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+            DispatchMessageW(&message);
+        }
+    }
+    const std::scoped_lock lock(m_job->lock);
+    if (!m_job->finished) {
+        logEvent(EVENTLOG_ERROR_TYPE, printFailureMessage({PrintProblem::ServiceSilent, {}, {}}));
+    } else if (m_job->outcome) {
+        logEvent(EVENTLOG_ERROR_TYPE, printFailureMessage(*m_job->outcome));
+    }
 }
 
 } // namespace lumivar::win32

@@ -27,23 +27,23 @@ struct PrintJob;
 
 // Prints the main window's designed area on the default printer, whole,
 // centred and in its proportions on the printer's paper; text as text. One
-// job at a time.
+// job at a time, for the whole program.
 class Printing {
 public:
-    // A job that outlives the wait is told to `window` with `lateMessage`.
-    Printing(HWND window, UINT lateMessage) : m_window(window), m_lateMessage(lateMessage) {}
-
     // Hands the job to the print system while the windows keep being
     // painted. Returns what went wrong; ServiceSlow when the print system
-    // has not taken it by the deadline, and the job goes on; StillPrinting
-    // when the last job is still being handed over.
-    [[nodiscard]] std::optional<PrintFailure> print(const PrintedForm& form);
+    // has not taken it by the deadline, and the job goes on: its end is then
+    // told to `window` with `lateMessage`. StillPrinting when the last job
+    // is still being handed over.
+    [[nodiscard]] std::optional<PrintFailure> print(PrintedForm form, HWND window, UINT lateMessage);
     // Once `lateMessage` came: what became of the job that went on.
     [[nodiscard]] std::optional<PrintFailure> takeLateOutcome();
+    // Once every window has gone: waits, for a bounded time, for a job that
+    // was promised to go on, and writes to the system's event log what can
+    // no longer be told in a window.
+    void finish();
 
 private:
-    HWND m_window;
-    UINT m_lateMessage;
     std::shared_ptr<PrintJob> m_job;
 };
 

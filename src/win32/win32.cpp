@@ -1,7 +1,11 @@
 #include "win32.h"
 
+#include "shared/form_layout.h"
+#include "shared/texts.h"
+
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 
 namespace lumivar::win32 {
@@ -52,6 +56,17 @@ bool registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proced
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = name;
     return RegisterClassExW(&windowClass) != 0;
+}
+
+void cannotGoOn() noexcept
+{
+    // Once only: the message box's own loop may meet the fault again.
+    static std::atomic_flag saying;
+    if (!saying.test_and_set()) {
+        MessageBoxW(nullptr, widen(kCannotGoOnMessage).c_str(), widen(kProgramTitle).c_str(),
+                    MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    }
+    ExitProcess(1);
 }
 
 void takeSuggestedPlace(HWND window, LPARAM suggestedRect)

@@ -26,6 +26,18 @@ struct DcDeleter {
 };
 using OwnedDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
 
+// A top-level window of the program's own, destroyed with its owner unless
+// the user closed it first.
+struct WindowDeleter {
+    void operator()(HWND window) const
+    {
+        if (IsWindow(window) != FALSE) {
+            DestroyWindow(window);
+        }
+    }
+};
+using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+
 // Selects an object into a device context for a scope.
 class Selection {
 public:
@@ -71,6 +83,21 @@ template <typename Object> [[nodiscard]] std::unique_ptr<Object> detachObject(HW
     std::unique_ptr<Object> object(objectOf<Object>(window));
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return object;
+}
+
+// The program cannot go on: says so, and ends it at once.
+[[noreturn]] void cannotGoOn() noexcept;
+
+// A window procedure that no C++ exception leaves: the system that calls it
+// knows nothing of them. One that gets there ends the program, saying so.
+template <WNDPROC Procedure>
+LRESULT CALLBACK guarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    try {
+        return Procedure(window, message, wParam, lParam);
+    } catch (...) {
+        cannotGoOn();
+    }
 }
 
 // Registers a window class of the program's with its procedure; false when
