@@ -38,12 +38,105 @@ CurveParameters readParameters(const CurveInput& input)
             textToNumber(input.texts[3])};
 }
 
+namespace {
+
+// Samples are taken in batches, in passes: their abscissas and phases, then
+// their sines in a loop with nothing else to keep across the call, then the
+// checks and points in sample order. A fault stops the plot at the first
+// sample that has one, exactly as sample by sample.
+struct SampleBatch {
+    static constexpr std::size_t kSize = 256;
+    std::array<float, kSize> abscissas{};
+    std::array<double, kSize> phases{}; // then their sines
+    std::size_t count = 0;
+    bool stuck = false;      // the step no longer moves the abscissa past the last sample
+    bool phaseFault = false; // the last sample's phase is not finite
+    [[nodiscard]] std::size_t finite() const { return phaseFault ? count - 1 : count; }
+};
+
+// The next batch, from `ahead` on; `ahead` is left at the abscissa after it.
+void takeSamples(SampleBatch& batch, float& ahead, float step, const CurveParameters& p)
+{
+    batch.count = 0;
+    batch.stuck = false;
+    batch.phaseFault = false;
+    while (batch.count < SampleBatch::kSize && ahead <= kPlaneRight) {
+        const double phase = (double{ahead} + p.startValue) * p.frequency;
+        batch.abscissas[batch.count] = ahead;
+        batch.phases[batch.count++] = phase;
+        if (!std::isfinite(phase)) {
+            batch.phaseFault = true;
+            break;
+        }
+        const float next = ahead + step;
+        if (!(next > ahead)) {
+            batch.stuck = true;
+            break;
+        }
+        ahead = next;
+    }
+    const std::size_t finite = batch.finite();
+    for (std::size_t i = 0; i < finite; ++i) {
+        batch.phases[i] = std::sin(batch.phases[i]);
+    }
+}
+
+// What drawing a batch came to.
+struct DrawnBatch {
+    int pointsSet = 0;
+    std::optional<float> lastMagnitude; // of the last sample that fits in a float
+    std::size_t faultAt = 0;            // the sample whose magnitude does not fit,
+    std::optional<PlotFault> fault;     // and why
+};
+
+// The batch's points that fall inside the plane, in one call.
+DrawnBatch drawSamples(Surface& plane, const SampleBatch& batch, const CurveParameters& p)
+{
+    std::array<PlanePoint, SampleBatch::kSize> points{};
+    std::size_t inside = 0;
+    DrawnBatch drawn;
+    const std::size_t finite = batch.finite();
+    for (std::size_t i = 0; i < finite; ++i) {
+        const double magnitude = p.amplitude * batch.phases[i] + p.meanMagnitude;
+        // Stored rounded to single precision; only what rounds to
+        // infinity does not fit (converting it is undefined in C++).
+        if (!(std::fabs(magnitude) < kFloatOverflowAt)) {
+            drawn.faultAt = i;
+            drawn.fault = faultOf(magnitude).value_or(PlotFault::Overflow);
+            break;
+        }
+        const auto y = static_cast<float>(magnitude);
+        drawn.lastMagnitude = y;
+        if (y >= kPlaneBottom && y <= kPlaneTop) {
+            points[inside++] = {batch.abscissas[i], y};
+        }
+    }
+    plane.setPoints(std::span(points.data(), inside), kCurveRed);
+    drawn.pointsSet = static_cast<int>(inside);
+    return drawn;
+}
+
+// The first abscissa sampled: the plane's left edge walked, step by step, past
+// the axis when the curve is ticked. A fault when the step does not move it.
+std::optional<PlotFault> walkToFirstSample(float& x, float step, bool curveTicked)
+{
+    x = kPlaneLeft;
+    while (x <= kPlaneRight && !(curveTicked && x > 0.0F)) {
+        const float next = x + step;
+        if (!(next > x)) {
+            return PlotFault::InvalidOperation;
+        }
+        x = next;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& input)
 {
     DisegnaAssi(plane, cursor);
 
-    // The sample point lives in registers while the loop runs and is
-    // written back when it stops.
     float x = cursor.x;
     float y = cursor.y;
     PlotOutcome outcome;
@@ -64,82 +157,31 @@ PlotOutcome plotCurves(Surface& plane, PlotCursor& cursor, const CurveInput& inp
     if (std::isinf(step)) {
         return stopWith(PlotFault::Overflow);
     }
-
     // A step that no longer moves the abscissa (a negative, infinite or
     // vanishing width) would never end the loop.
-    x = kPlaneLeft;
-    while (x <= kPlaneRight && !(input.curveTicked && x > 0.0F)) {
-        const float next = x + step;
-        if (!(next > x)) {
-            return stopWith(PlotFault::InvalidOperation);
-        }
-        x = next;
-    }
-    if (x > kPlaneRight) {
-        return stopWith(std::nullopt);
+    if (const auto fault = walkToFirstSample(x, step, input.curveTicked); fault || x > kPlaneRight) {
+        return stopWith(fault);
     }
     // Only now: with the box unticked the texts are never read.
     const CurveParameters p = readParameters(input);
 
-    // The samples are taken in batches, in three passes: their abscissas
-    // and phases, their sines in a loop with nothing else to keep across the
-    // call, and the checks and points in sample order. A fault stops the
-    // plot at the first sample that has one, exactly as sample by sample.
-    constexpr std::size_t kBatch = 256;
-    std::array<float, kBatch> abscissas{};
-    std::array<double, kBatch> phases{};
-    std::array<PlanePoint, kBatch> points{};
-    std::size_t inside = 0;
-    const auto deliver = [&] {
-        plane.setPoints(std::span(points.data(), inside), kCurveRed);
-        outcome.pointsSet += static_cast<int>(inside);
-        inside = 0;
-    };
+    SampleBatch batch;
     float ahead = x;
     while (ahead <= kPlaneRight) {
-        std::size_t count = 0;
-        bool stuck = false;
-        bool phaseFault = false;
-        while (count < kBatch && ahead <= kPlaneRight) {
-            const double phase = (double{ahead} + p.startValue) * p.frequency;
-            abscissas[count] = ahead;
-            phases[count++] = phase;
-            if (!std::isfinite(phase)) {
-                phaseFault = true;
-                break;
-            }
-            const float next = ahead + step;
-            if (!(next > ahead)) {
-                stuck = true;
-                break;
-            }
-            ahead = next;
+        takeSamples(batch, ahead, step, p);
+        const DrawnBatch drawn = drawSamples(plane, batch, p);
+        outcome.pointsSet += drawn.pointsSet;
+        y = drawn.lastMagnitude.value_or(y);
+        if (drawn.fault) {
+            x = batch.abscissas[drawn.faultAt];
+            return stopWith(drawn.fault);
         }
-        const std::size_t finite = phaseFault ? count - 1 : count;
-        for (std::size_t i = 0; i < finite; ++i) {
-            phases[i] = std::sin(phases[i]);
+        if (batch.phaseFault) {
+            x = batch.abscissas[batch.finite()];
+            return stopWith(faultOf(batch.phases[batch.finite()]));
         }
-        for (std::size_t i = 0; i < finite; ++i) {
-            const double magnitude = p.amplitude * phases[i] + p.meanMagnitude;
-            // Stored rounded to single precision; only what rounds to
-            // infinity does not fit (converting it is undefined in C++).
-            if (!(std::fabs(magnitude) < kFloatOverflowAt)) {
-                deliver();
-                x = abscissas[i];
-                return stopWith(faultOf(magnitude).value_or(PlotFault::Overflow));
-            }
-            y = static_cast<float>(magnitude);
-            if (y >= kPlaneBottom && y <= kPlaneTop) {
-                points[inside++] = {abscissas[i], y};
-            }
-        }
-        deliver();
-        if (phaseFault) {
-            x = abscissas[finite];
-            return stopWith(faultOf(phases[finite]));
-        }
-        if (stuck) {
-            x = abscissas[count - 1];
+        if (batch.stuck) {
+            x = batch.abscissas[batch.count - 1];
             return stopWith(PlotFault::InvalidOperation);
         }
     }
