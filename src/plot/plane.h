@@ -90,16 +90,12 @@ private:
 [[nodiscard]] std::optional<std::pair<PixelIndex, PixelIndex>> clippedLine(const PlaneMapping& mapping,
                                                                            PlanePoint from, PlanePoint to);
 
-// Visits every interior pixel of a one-pixel line, both ends included, in
-// order from `from` to `to`.
+// Visits every interior pixel of a one-pixel line between the ends that
+// clippedLine() gave, both included, in order from the first.
 template <typename Visit>
-void forEachLinePixel(const PlaneMapping& mapping, PlanePoint from, PlanePoint to, Visit&& visit)
+void forEachLinePixel(const PlaneMapping& mapping, std::pair<PixelIndex, PixelIndex> ends, Visit&& visit)
 {
-    const auto ends = clippedLine(mapping, from, to);
-    if (!ends) {
-        return;
-    }
-    auto [a, b] = *ends;
+    auto [a, b] = ends;
     const int dx = b.column > a.column ? b.column - a.column : a.column - b.column;
     const int dy = b.row > a.row ? a.row - b.row : b.row - a.row; // not positive
     const int stepX = a.column < b.column ? 1 : -1;

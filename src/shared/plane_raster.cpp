@@ -186,7 +186,7 @@ void PlaneRaster::drawLine(PlanePoint from, PlanePoint to, Rgb colour)
     int top = m_deviceHeight;
     int right = -1;
     int bottom = -1;
-    forEachLinePixel(m_deviceMapping, from, to, [&](PixelIndex at) {
+    forEachLinePixel(m_deviceMapping, *ends, [&](PixelIndex at) {
         fill(at.column, at.row, at.column + t, at.row + t, pixel);
         left = std::min(left, at.column);
         top = std::min(top, at.row);
