@@ -1,19 +1,17 @@
 #include "printing.h"
 
+#include "printed_form.h"
 #include "shared/texts.h"
 #include "win32.h"
 
 #include <winspool.h>
 
-#include <algorithm>
-#include <cmath>
 #include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
 #include <variant>
-#include <vector>
 
 namespace lumivar::win32 {
 
@@ -24,225 +22,6 @@ constexpr DWORD kPrintDeadlineMs = 10000;
 // How long a job promised to go on is still awaited once the windows have
 // closed: the process stays, unseen, no longer than that.
 constexpr DWORD kAfterCloseDeadlineMs = 120000;
-
-COLORREF toColorRef(Rgb colour)
-{
-    return RGB(colour.red, colour.green, colour.blue);
-}
-
-// Logical pixels of the designed window to device pixels of the page.
-struct PageTransform {
-    double originX = 0.0;
-    double originY = 0.0;
-    double scaleX = 1.0;
-    double scaleY = 1.0;
-
-    [[nodiscard]] int x(double logical) const
-    {
-        return static_cast<int>(std::lround(originX + logical * scaleX));
-    }
-    [[nodiscard]] int y(double logical) const
-    {
-        return static_cast<int>(std::lround(originY + logical * scaleY));
-    }
-    [[nodiscard]] RECT rect(double left, double top, double right, double bottom) const
-    {
-        return {x(left), y(top), x(right), y(bottom)};
-    }
-    // The resolution a font is made at so that its points come out the size
-    // they are on a 96 dpi screen.
-    [[nodiscard]] int fontDpi() const { return static_cast<int>(std::lround(kDesignDpi * scaleY)); }
-};
-
-// The designed area fitted into the printable area, centred.
-PageTransform fitOnPage(HDC printer)
-{
-    const double designWidth = double(kForm1ClientTwips.width) / kTwipsPerPixel;
-    const double designHeight = double(kForm1ClientTwips.height) / kTwipsPerPixel;
-    const double pageWidth = GetDeviceCaps(printer, HORZRES);
-    const double pageHeight = GetDeviceCaps(printer, VERTRES);
-    const double dpiX = std::max(1, GetDeviceCaps(printer, LOGPIXELSX));
-    const double dpiY = std::max(1, GetDeviceCaps(printer, LOGPIXELSY));
-    // Inches to a logical pixel, the same both ways: the proportions hold
-    // on printers whose dots are not square.
-    const double inches = std::min(pageWidth / dpiX / designWidth, pageHeight / dpiY / designHeight);
-    PageTransform page;
-    page.scaleX = inches * dpiX;
-    page.scaleY = inches * dpiY;
-    page.originX = (pageWidth - designWidth * page.scaleX) / 2.0;
-    page.originY = (pageHeight - designHeight * page.scaleY) / 2.0;
-    return page;
-}
-
-// The plane drawn on a printer at its own resolution: lines as lines, labels
-// as text, curve points as filled squares of a logical pixel.
-class GdiPlane final : public Surface {
-public:
-    GdiPlane(HDC dc, const PageTransform& page, double left, double top, const PlaneMapping& mapping)
-        : m_dc(dc)
-        , m_page(page)
-        , m_left(left)
-        , m_top(top)
-        , m_mapping(mapping)
-        , m_labelFont(createFont(kSansSerif825, page.fontDpi(), FontUse::Printer))
-        , m_red(CreateSolidBrush(toColorRef(kCurveRed)))
-    {
-    }
-
-    void clear() override
-    {
-        const RECT interior = m_page.rect(m_left, m_top, m_left + m_mapping.interiorWidth(),
-                                          m_top + m_mapping.interiorHeight());
-        FillRect(m_dc, &interior, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    }
-    void setScale(PlanePoint upperLeft, PlanePoint lowerRight) override
-    {
-        m_mapping = PlaneMapping(PlaneScale::fromCorners(upperLeft, lowerRight), m_mapping.interiorWidth(),
-                                 m_mapping.interiorHeight());
-    }
-    void drawLine(PlanePoint from, PlanePoint to, Rgb colour) override
-    {
-        LOGBRUSH brush{BS_SOLID, toColorRef(colour), 0};
-        const auto width = static_cast<DWORD>(std::max(1L, std::lround(m_page.scaleY)));
-        const GdiObject<HPEN> pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_SQUARE | PS_JOIN_MITER,
-                                               width, &brush, 0, nullptr));
-        const Selection selection(m_dc, pen.get());
-        const PixelPoint a = m_mapping.toPixel(from);
-        const PixelPoint b = m_mapping.toPixel(to);
-        MoveToEx(m_dc, m_page.x(m_left + a.column + 0.5), m_page.y(m_top + a.row + 0.5), nullptr);
-        LineTo(m_dc, m_page.x(m_left + b.column + 0.5), m_page.y(m_top + b.row + 0.5));
-    }
-    void setPoint(PlanePoint at, Rgb /*colour*/) override
-    {
-        const PixelPoint centre = m_mapping.toPixel(at);
-        const RECT square = m_page.rect(m_left + centre.column - 0.5, m_top + centre.row - 0.5,
-                                        m_left + centre.column + 0.5, m_top + centre.row + 0.5);
-        FillRect(m_dc, &square, m_red.get());
-    }
-    void setCurrentX(float x) override { m_current.x = x; }
-    void setCurrentY(float y) override { m_current.y = y; }
-    void printNumber(float value) override
-    {
-        const PixelPoint at = m_mapping.toPixel(m_current);
-        const std::wstring text = widen(labelText(value));
-        const Selection selection(m_dc, m_labelFont.get());
-        SetTextColor(m_dc, RGB(0, 0, 0));
-        TextOutW(m_dc, m_page.x(m_left + at.column), m_page.y(m_top + at.row), text.c_str(),
-                 static_cast<int>(text.size()));
-    }
-    [[nodiscard]] float outerWidthTwips() const override { return 0.0F; }
-
-private:
-    HDC m_dc;
-    PageTransform m_page;
-    double m_left;
-    double m_top;
-    PlaneMapping m_mapping;
-    Font m_labelFont;
-    Brush m_red;
-    PlanePoint m_current;
-};
-
-void frame(HDC dc, const RECT& outer, int thickness, COLORREF above, COLORREF below)
-{
-    const Brush dark(CreateSolidBrush(above));
-    const Brush light(CreateSolidBrush(below));
-    const RECT top{outer.left, outer.top, outer.right, outer.top + thickness};
-    const RECT left{outer.left, outer.top, outer.left + thickness, outer.bottom};
-    const RECT bottom{outer.left, outer.bottom - thickness, outer.right, outer.bottom};
-    const RECT right{outer.right - thickness, outer.top, outer.right, outer.bottom};
-    FillRect(dc, &top, dark.get());
-    FillRect(dc, &left, dark.get());
-    FillRect(dc, &bottom, light.get());
-    FillRect(dc, &right, light.get());
-}
-
-void drawControl(HDC dc, const PageTransform& page, const ControlEntry& entry, const PrintedForm& form,
-                 std::size_t index)
-{
-    const double left = double(entry.geometry.left) / kTwipsPerPixel;
-    const double top = double(entry.geometry.top) / kTwipsPerPixel;
-    const double right = left + double(entry.geometry.width) / kTwipsPerPixel;
-    const double bottom = top + double(entry.geometry.height) / kTwipsPerPixel;
-    RECT place = page.rect(left, top, right, bottom);
-    const int edge = std::max(1, static_cast<int>(std::lround(page.scaleY)));
-    const COLORREF shadow = RGB(128, 128, 128);
-    const COLORREF white = RGB(255, 255, 255);
-    const Font font = createFont(entry.font, page.fontDpi(), FontUse::Printer);
-    const Selection fontSelection(dc, font.get());
-    SetTextColor(dc, RGB(0, 0, 0));
-    const std::wstring& text = form.texts[index];
-    switch (entry.kind) {
-    case ControlKind::DrawingBox: {
-        frame(dc, place, kPlaneFrameLogical * edge, shadow, white);
-        const int saved = SaveDC(dc);
-        const RECT interior = page.rect(left + kPlaneFrameLogical, top + kPlaneFrameLogical,
-                                        right - kPlaneFrameLogical, bottom - kPlaneFrameLogical);
-        IntersectClipRect(dc, interior.left, interior.top, interior.right, interior.bottom);
-        GdiPlane plane(dc, page, left + kPlaneFrameLogical, top + kPlaneFrameLogical, form.planeMapping);
-        plane.clear();
-        form.plane.replay(plane, kCurveRed);
-        RestoreDC(dc, saved);
-        break;
-    }
-    case ControlKind::PushButton: {
-        frame(dc, place, edge, white, shadow);
-        // Centred down as well: a caption that may wrap is measured first.
-        RECT caption = place;
-        constexpr UINT kFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &caption, kFormat | DT_CALCRECT);
-        const LONG down = ((place.bottom - place.top) - (caption.bottom - caption.top)) / 2;
-        place.top += std::max(0L, down);
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place, kFormat);
-        break;
-    }
-    case ControlKind::CheckBox: {
-        const int box = page.y(top + 13) - page.y(top);
-        const int boxTop = (place.top + place.bottom - box) / 2;
-        const RECT square{place.left, boxTop, place.left + box, boxTop + box};
-        FillRect(dc, &square, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        frame(dc, square, edge, shadow, white);
-        if (form.checked[index]) {
-            const GdiObject<HPEN> pen(CreatePen(PS_SOLID, edge, RGB(0, 0, 0)));
-            const Selection penSelection(dc, pen.get());
-            const int inset = box / 4;
-            MoveToEx(dc, square.left + inset, square.top + box / 2, nullptr);
-            LineTo(dc, square.left + box / 2 - edge, square.bottom - inset);
-            LineTo(dc, square.right - inset, square.top + inset);
-        }
-        place.left = square.right + page.x(left + 4) - page.x(left);
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
-                  DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-        break;
-    }
-    case ControlKind::TextBox: {
-        FillRect(dc, &place, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        frame(dc, place, kPlaneFrameLogical * edge, shadow, white);
-        RECT inside = page.rect(left + 4, top, right - 4, bottom);
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inside,
-                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-        break;
-    }
-    case ControlKind::Label:
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
-                  DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-        break;
-    }
-}
-
-void drawForm(HDC dc, const PrintedForm& form)
-{
-    const PageTransform page = fitOnPage(dc);
-    const double width = double(kForm1ClientTwips.width) / kTwipsPerPixel;
-    const double height = double(kForm1ClientTwips.height) / kTwipsPerPixel;
-    const RECT area = page.rect(0, 0, width, height);
-    const Brush face(CreateSolidBrush(RGB(240, 240, 240)));
-    FillRect(dc, &area, face.get());
-    SetBkMode(dc, TRANSPARENT);
-    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
-        drawControl(dc, page, kForm1Controls[i], form, i);
-    }
-}
 
 // What a failed call of the print system means, from the error it left.
 PrintFailure failureFrom(DWORD error, const std::wstring& printer)
@@ -467,7 +246,8 @@ void Printing::finish()
     HANDLE done = m_job->done.get();
     for (auto left = static_cast<LONG>(deadline - GetTickCount()); left > 0;
          left = static_cast<LONG>(deadline - GetTickCount())) {
-        if (MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(left), QS_ALLINPUT) == WAIT_OBJECT_0) {
+        if (MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(left), QS_ALLINPUT)
+            == WAIT_OBJECT_0) {
             break;
         }
         MSG message;

@@ -1,27 +1,14 @@
 #pragma once
 
-#include "plot/plane.h"
-#include "plot/plane_record.h"
-#include "shared/form_layout.h"
+#include "printed_form.h"
 #include "shared/texts.h"
 
 #include <windows.h>
 
-#include <array>
 #include <memory>
 #include <optional>
-#include <string>
 
 namespace lumivar::win32 {
-
-// What the main window shows, taken when "Stampa" is pressed: the plane and
-// every control's text and state.
-struct PrintedForm {
-    PlaneRecord plane;
-    PlaneMapping planeMapping; // to the interior's logical pixels
-    std::array<std::wstring, kForm1Controls.size()> texts;
-    std::array<bool, kForm1Controls.size()> checked{};
-};
 
 struct PrintJob;
 
