@@ -21,6 +21,8 @@ done
 
 scripts/static-analysis.sh
 scripts/package-check.sh
+# The cheap artefacts built twice in two folders: the same bytes each time.
+scripts/same-bytes.sh site exe msi
 
 # The debug build runs the whole suite, end-to-end tests included, for the
 # Linux and the Windows program; the release build runs it again where the

@@ -82,6 +82,9 @@ struct PrintFailure {
     std::string serviceReason;
 };
 
+// Names a print service's error by its number, where it has no words for it.
+inline constexpr std::string_view kErrorNumberWord = "errore";
+
 // The message for a print that did not happen. The print service's own
 // words, where they help, follow as a detail: they may be in another
 // language, and are quoted as given, less a closing full stop of their own.

@@ -59,7 +59,7 @@ PrintFailure failureFrom(DWORD error, const std::wstring& printer)
     }
     LocalFree(text);
     if (failure.serviceReason.empty()) {
-        failure.serviceReason = "errore " + std::to_string(error);
+        failure.serviceReason = std::string(kErrorNumberWord) + " " + std::to_string(error);
     }
     return failure;
 }
