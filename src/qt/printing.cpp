@@ -42,8 +42,7 @@ PrintThroughCups* cupsPrinting()
     static PrintThroughCups* const print = [] {
         for (const QString& folder :
              {QCoreApplication::applicationDirPath(),
-              QCoreApplication::applicationDirPath() + QStringLiteral(LUMIVAR_MODULE_FROM_BINARY),
-              QStringLiteral(LUMIVAR_BUILD_MODULE_DIR)}) {
+              QCoreApplication::applicationDirPath() + QStringLiteral(LUMIVAR_MODULE_FROM_BINARY)}) {
             QLibrary module(folder + QStringLiteral("/" LUMIVAR_CUPS_MODULE));
             if (auto* found = reinterpret_cast<PrintThroughCups*>(module.resolve(kPrintThroughCupsSymbol))) {
                 return found;

@@ -2,8 +2,19 @@
 
 namespace lumivar {
 
-// A twip is 1/1440 inch; at 96 logical dots per inch a logical pixel holds 15.
-inline constexpr int kTwipsPerPixel = 15;
+// The design's units: twips for places, points for fonts, both fractions of
+// an inch, shown at 96 logical dots per inch.
+inline constexpr int kTwipsPerInch = 1440;
+inline constexpr int kPointsPerInch = 72;
+inline constexpr int kDesignDpi = 96;
+inline constexpr int kTwipsPerPixel = kTwipsPerInch / kDesignDpi;
+static_assert(kTwipsPerInch % kDesignDpi == 0, "a logical pixel holds a whole number of twips");
+
+// A font's size in points as pixels at `dpi` dots per inch.
+[[nodiscard]] constexpr double pointsToPixels(double points, int dpi = kDesignDpi)
+{
+    return points * dpi / kPointsPerInch;
+}
 
 struct TwipsRect {
     int left = 0;

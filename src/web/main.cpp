@@ -154,8 +154,7 @@ std::string cssFamilies(const FontRequest& font)
 
 std::string fontPixels(const FontRequest& font)
 {
-    constexpr double kPixelsPerPoint = 96.0 / 72.0;
-    return std::to_string(font.pointSize * kPixelsPerPoint);
+    return std::to_string(pointsToPixels(font.pointSize));
 }
 
 std::string designJson()

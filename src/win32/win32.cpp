@@ -140,7 +140,7 @@ Font createFont(const FontRequest& request, int dpi, FontUse use)
 {
     const std::wstring family = familyFor(request, use);
     LOGFONTW font{};
-    font.lfHeight = -static_cast<LONG>(std::lround(request.pointSize * dpi / 72.0));
+    font.lfHeight = -static_cast<LONG>(std::lround(pointsToPixels(request.pointSize, dpi)));
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfOutPrecision = use == FontUse::Printer ? OUT_TT_ONLY_PRECIS : OUT_DEFAULT_PRECIS;

@@ -108,9 +108,6 @@ LRESULT CALLBACK guarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 // On WM_DPICHANGED: the window takes the place and size the system suggests.
 void takeSuggestedPlace(HWND window, LPARAM suggestedRect);
 
-inline constexpr int kDesignDpi = 96;
-inline constexpr int kTwipsPerInch = 1440;
-
 // The window's dots per inch: its monitor's where the system tells them.
 [[nodiscard]] int dpiOf(HWND window);
 
