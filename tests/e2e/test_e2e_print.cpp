@@ -391,7 +391,8 @@ void TestEndToEndPrint::serverFailuresAreReported()
             again && again->startsWith(QStringLiteral("La stampa precedente non è ancora stata consegnata")),
             qPrintable(again.value_or(QString())));
         m_program->clickControl(lumivar::Form1Control::Command4);
-        QVERIFY2(m_session->waitForWindows(QStringLiteral("Lumivar 1.0"), 0), "every window closed at «Chiudi»");
+        QVERIFY2(m_session->waitForWindows(QStringLiteral("Lumivar 1.0"), 0),
+                 "every window closed at «Chiudi»");
         QVERIFY2(m_program->isRunning(), "the program still handing the job over");
         QVERIFY(printServer(QStringLiteral("resume")));
         QVERIFY2(m_program->waitForExit(kDeadlineMs), "the program ended once the job was handed over");
