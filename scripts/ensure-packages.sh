@@ -15,6 +15,9 @@ test_packages=(
     cups cups-client cups-bsd printer-driver-cups-pdf ghostscript poppler-utils
     clang clang-tidy clang-format cppcheck libclang-rt-dev
     dpkg-dev desktop-file-utils appstream lintian
+    # The same-bytes check copies what git tracks and dates it by the last
+    # commit; the installer's codes are pinned in python3.
+    git python3
     # The Windows program: built with mingw-w64, packaged with wixl, tested
     # under 32-bit wine.
     g++-mingw-w64-i686-posix wixl wine wine32:i386 fonts-wine
