@@ -1,3 +1,4 @@
+#include "qt/display_choice.h"
 #include "qt/icon.h"
 #include "qt/main_window.h"
 #include "shared/texts.h"
@@ -8,6 +9,18 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <string_view>
+
+namespace {
+
+// Qt would abort with an English message of its own.
+int cannotStart(std::string_view message)
+{
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -17,13 +30,20 @@ int main(int argc, char* argv[])
     // on a Wayland session, and Wayland only where no X server answers. The
     // user's own choice stands.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        // Without either, Qt would abort with a message of its own.
-        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-            std::fprintf(stderr, "%.*s\n", static_cast<int>(lumivar::kNoDisplayMessage.size()),
-                         lumivar::kNoDisplayMessage.data());
-            return 1;
+        switch (lumivar::chooseDisplay()) {
+        case lumivar::Display::X11:
+            qputenv("QT_QPA_PLATFORM", "xcb");
+            break;
+        case lumivar::Display::Wayland:
+            qputenv("QT_QPA_PLATFORM", "wayland");
+            break;
+        case lumivar::Display::NoneSet:
+            return cannotStart(lumivar::kNoDisplayMessage);
+        case lumivar::Display::NoneAnswers:
+            return cannotStart(lumivar::kDisplayNotAnsweringMessage);
+        case lumivar::Display::NoWaylandSupport:
+            return cannotStart(lumivar::kNoWaylandSupportMessage);
         }
-        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     }
 #endif
     QApplication app(argc, argv);

@@ -44,6 +44,16 @@ inline constexpr std::string_view kNoDisplayMessage = "Lumivar ha bisogno di una
                                                       "schermo raggiungibile (DISPLAY e WAYLAND_DISPLAY non "
                                                       "sono impostate).";
 
+// DISPLAY or WAYLAND_DISPLAY is set, but no display server answers there.
+inline constexpr std::string_view kDisplayNotAnsweringMessage =
+    "Lumivar ha bisogno di una sessione grafica: lo schermo indicato da DISPLAY o WAYLAND_DISPLAY non "
+    "risponde.";
+
+// Only a Wayland compositor answers, and Qt's support for it is missing.
+inline constexpr std::string_view kNoWaylandSupportMessage =
+    "Lumivar ha bisogno di una sessione grafica: c'è solo Wayland, e il supporto di Qt per Wayland "
+    "(pacchetto qt6-wayland) non è installato.";
+
 // A fault the program did not foresee: it ends rather than go on in a state
 // nobody knows.
 inline constexpr std::string_view kCannotGoOnMessage =
