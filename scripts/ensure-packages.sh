@@ -12,6 +12,8 @@ test_packages=(
     "${run_packages[@]}"
     libbenchmark-dev
     xvfb xauth xdotool xclip metacity openbox x11-utils imagemagick
+    # A Wayland session: weston's headless compositor and Qt's Wayland support.
+    weston qt6-wayland
     cups cups-client cups-bsd printer-driver-cups-pdf ghostscript poppler-utils
     clang clang-tidy clang-format cppcheck libclang-rt-dev
     dpkg-dev desktop-file-utils appstream lintian

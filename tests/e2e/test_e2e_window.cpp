@@ -65,6 +65,16 @@ QString placeOf(const std::optional<QRect>& rect)
                 : QStringLiteral("none");
 }
 
+// A display number with no X server behind it.
+int freeDisplayNumber()
+{
+    int free = 900;
+    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(free))) {
+        ++free;
+    }
+    return free;
+}
+
 } // namespace
 
 class TestEndToEndWindow : public QObject {
@@ -80,6 +90,7 @@ private slots:
     void helpWindowsOpen();
     void withoutDisplayItSaysSo_data();
     void withoutDisplayItSaysSo();
+    void fallsBackToWaylandSilently();
     void shortScreenScrollsToEveryControl();
     void overflowDoesNotEndTheProgram();
     void thousandQuickClicksStayBounded();
@@ -292,12 +303,7 @@ void TestEndToEndWindow::withoutDisplayItSaysSo_data()
     QTest::addColumn<QString>("x11");     // DISPLAY, unset when empty
     QTest::addColumn<QString>("wayland"); // WAYLAND_DISPLAY, unset when empty
     QTest::addColumn<QString>("said");
-    // A display number with no server behind it.
-    int free = 900;
-    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(free))) {
-        ++free;
-    }
-    const QString staleX = QStringLiteral(":%1").arg(free);
+    const QString staleX = QStringLiteral(":%1").arg(freeDisplayNumber());
     const QString staleWayland = QStringLiteral("lumivar-gone-0");
     const QString none =
         QString::fromUtf8(lumivar::kNoDisplayMessage.data(), lumivar::kNoDisplayMessage.size());
@@ -337,6 +343,51 @@ void TestEndToEndWindow::withoutDisplayItSaysSo()
     QCOMPARE(program.exitCode(), 1);
     // The program's own line, and nothing from the toolkit.
     QCOMPARE(QString::fromUtf8(program.readAllStandardError()), said + QLatin1Char('\n'));
+}
+
+void TestEndToEndWindow::fallsBackToWaylandSilently()
+{
+    if (Lumivar::isWindowsProgram()) {
+        QSKIP("Windows always has a display");
+    }
+    // A headless weston with no X server, and a DISPLAY where nothing answers.
+    const QTemporaryDir runtime;
+    QProcessEnvironment environment = m_session->environment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    QProcess compositor;
+    compositor.setProcessEnvironment(environment);
+    compositor.setStandardOutputFile(QProcess::nullDevice());
+    compositor.setStandardErrorFile(runtime.filePath(QStringLiteral("weston.log")));
+    compositor.start(QStringLiteral("weston"),
+                     {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--socket=lumivar-0"),
+                      QStringLiteral("--idle-time=0")});
+    QVERIFY2(waitUntil([&] { return QFile::exists(runtime.filePath(QStringLiteral("lumivar-0"))); }),
+             "weston's socket");
+    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("lumivar-0"));
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(freeDisplayNumber()));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(LUMIVAR_BINARY), {});
+    QVERIFY(program.waitForStarted(kDeadlineMs));
+    // Started once its window is up and neither it nor weston has anything left to do.
+    qint64 last = -2;
+    int quiet = 0;
+    QVERIFY2(waitUntil(
+                 [&] {
+                     const qint64 now = cpuTicks(program.processId()) + cpuTicks(compositor.processId());
+                     quiet = now == last ? quiet + 1 : 0;
+                     last = now;
+                     return quiet >= 4 || program.state() != QProcess::Running;
+                 },
+                 kDeadlineMs, 100),
+             "the program idle on weston");
+    QCOMPARE(program.state(), QProcess::Running);
+    program.terminate();
+    QVERIFY(program.waitForFinished(kDeadlineMs));
+    compositor.terminate();
+    compositor.waitForFinished(kDeadlineMs);
+    QCOMPARE(QString::fromUtf8(program.readAllStandardError()), QString());
 }
 
 void TestEndToEndWindow::overflowDoesNotEndTheProgram()
