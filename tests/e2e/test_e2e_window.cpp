@@ -387,7 +387,9 @@ void TestEndToEndWindow::fallsBackToWaylandSilently()
     QVERIFY(program.waitForFinished(kDeadlineMs));
     compositor.terminate();
     compositor.waitForFinished(kDeadlineMs);
-    QCOMPARE(QString::fromUtf8(program.readAllStandardError()), QString());
+    // Nothing of a try on X11: both of Qt's warnings for it name its plugin.
+    const QString said = QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(!said.contains(QLatin1String("xcb")), qPrintable(said));
 }
 
 void TestEndToEndWindow::overflowDoesNotEndTheProgram()
