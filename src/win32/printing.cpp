@@ -144,6 +144,24 @@ struct PrintJob {
 
 namespace {
 
+// Waits until `done` is signalled or the deadline passes, the thread's
+// windows meanwhile getting their messages: only painting, or all.
+void waitDispatching(HANDLE done, DWORD deadline, bool paintOnly)
+{
+    const DWORD wake = paintOnly ? QS_PAINT : QS_ALLINPUT;
+    const UINT take = PM_REMOVE | (paintOnly ? PM_QS_PAINT : 0U);
+    for (auto left = static_cast<LONG>(deadline - GetTickCount()); left > 0;
+         left = static_cast<LONG>(deadline - GetTickCount())) {
+        if (MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(left), wake) == WAIT_OBJECT_0) {
+            return;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, take) != FALSE) {
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 // Where Windows keeps programs' events: what became of a print once no
 // window was left to say it in.
 void logEvent(WORD type, const std::string& text)
@@ -194,27 +212,14 @@ std::optional<PrintFailure> Printing::print(PrintedForm form, HWND window, UINT 
     }
     m_job = job;
     // Meanwhile the windows are painted; clicks wait, as for any command.
-    const DWORD deadline = GetTickCount() + kPrintDeadlineMs;
-    for (;;) {
-        const auto left = static_cast<LONG>(deadline - GetTickCount());
-        {
-            const std::scoped_lock lock(job->lock);
-            if (job->finished) {
-                return job->outcome;
-            }
-            if (left <= 0) {
-                // Not a failure: the job goes on, and its end is told.
-                job->late = true;
-                return PrintFailure{PrintProblem::ServiceSlow, {}, {}};
-            }
-        }
-        HANDLE done = job->done.get();
-        MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(left), QS_PAINT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT) != FALSE) {
-            DispatchMessageW(&message);
-        }
+    waitDispatching(job->done.get(), GetTickCount() + kPrintDeadlineMs, true);
+    const std::scoped_lock lock(job->lock);
+    if (job->finished) {
+        return job->outcome;
     }
+    // Not a failure: the job goes on, and its end is told.
+    job->late = true;
+    return PrintFailure{PrintProblem::ServiceSlow, {}, {}};
 }
 
 std::optional<PrintFailure> Printing::takeLateOutcome()
@@ -242,19 +247,7 @@ void Printing::finish()
         }
     }
     // The print thread may still need the system to hear this thread.
-    const DWORD deadline = GetTickCount() + kAfterCloseDeadlineMs;
-    HANDLE done = m_job->done.get();
-    for (auto left = static_cast<LONG>(deadline - GetTickCount()); left > 0;
-         left = static_cast<LONG>(deadline - GetTickCount())) {
-        if (MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(left), QS_ALLINPUT)
-            == WAIT_OBJECT_0) {
-            break;
-        }
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-            DispatchMessageW(&message);
-        }
-    }
+    waitDispatching(m_job->done.get(), GetTickCount() + kAfterCloseDeadlineMs, false);
     const std::scoped_lock lock(m_job->lock);
     if (!m_job->finished) {
         logEvent(EVENTLOG_ERROR_TYPE, printFailureMessage({PrintProblem::ServiceSilent, {}, {}}));
