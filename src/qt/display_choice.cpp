@@ -72,13 +72,14 @@ Display chooseDisplay()
     if (!x11Set && !waylandSet) {
         return Display::NoneSet;
     }
+    const bool waylandAnswers = waylandSet && waylandCompositorAnswers();
+    if (waylandAnswers && qtSpeaksWayland()) {
+        return Display::Wayland;
+    }
     if (x11Set && xServerAnswers()) {
         return Display::X11;
     }
-    if (waylandSet && waylandCompositorAnswers()) {
-        return qtSpeaksWayland() ? Display::Wayland : Display::NoWaylandSupport;
-    }
-    return Display::NoneAnswers;
+    return waylandAnswers ? Display::NoWaylandSupport : Display::NoneAnswers;
 }
 
 } // namespace lumivar

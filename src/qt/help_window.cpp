@@ -12,9 +12,9 @@
 
 namespace lumivar {
 
-// An ordinary top-level window, not a dialog: a dialog without a parent is
-// transient for the whole application, and window managers keep it above
-// the main window. Fixed frame, a close box and nothing else.
+// An ordinary top-level window, not a dialog, which window managers would
+// centre over the main window: it opens at its designed place. Fixed frame,
+// a close box and nothing else.
 Dialog::Dialog(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)

@@ -25,10 +25,7 @@ int cannotStart(std::string_view message)
 int main(int argc, char* argv[])
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    // A Wayland client cannot place its windows, and the help windows open
-    // at a designed place, one over the other: X11 first, through XWayland
-    // on a Wayland session, and Wayland only where no X server answers. The
-    // user's own choice stands.
+    // The user's own choice stands.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         switch (lumivar::chooseDisplay()) {
         case lumivar::Display::X11:

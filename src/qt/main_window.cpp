@@ -123,8 +123,15 @@ public:
     {
         auto* help = new Dialog;
         help->setAttribute(Qt::WA_DeleteOnClose);
+        // Transient for the main window: kept above it, where a click on the
+        // main window would hide it from a desktop that lists no window out
+        // of the task bar; and placed over it by a compositor that places
+        // windows itself.
+        help->winId();
+        help->windowHandle()->setTransientParent(m_form.windowHandle());
         help->show();
         keepOutOfTaskbar(*help);
+        keepAbove(*help, m_form);
         return true;
     }
     void endProgram() override
@@ -207,6 +214,18 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // Closed by its frame, the main window leaves the help windows open, on
+    // their own: the program ends with the last of them.
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (window->transientParent() == windowHandle()) {
+            window->setTransientParent(nullptr);
+        }
+    }
+    QWidget::closeEvent(event);
+}
+
 void Form1::nameControls()
 {
     // Once the window is on the screen: the first name given loads Qt's
@@ -219,19 +238,35 @@ void Form1::nameControls()
     }
 }
 
+namespace {
+
+// What a window manager that says nothing of its bars or frames is assumed
+// to take: a title bar's height, at the top (a panel or the frame's own).
+constexpr int kUnannouncedBarPx = 32;
+
+} // namespace
+
 void Form1::fitToScreen()
 {
     // Not every window manager keeps a new window within the screen: the
-    // window takes the design's size, or what the screen's available area
-    // leaves of it, and the scroll bars do the rest.
-    const QRect available = screen()->availableGeometry();
-    const QMargins frame = windowHandle()->frameMargins();
+    // window takes the design's size, or what the screen's usable area
+    // leaves of it, and the scroll bars do the rest. Wayland tells neither
+    // the work area nor, through XWayland under some compositors, the frame.
+    QRect available = screen()->availableGeometry();
+    if (available == screen()->geometry()) {
+        available.setTop(available.top() + kUnannouncedBarPx);
+    }
+    QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull()) {
+        frame.setTop(kUnannouncedBarPx);
+    }
+    m_usable = available.marginsRemoved(frame).size();
     const QSize design = m_client->size();
-    const int height = std::min(design.height(), available.height() - frame.top() - frame.bottom());
+    const int height = std::min(design.height(), m_usable.height());
     // Short of height, the vertical bar takes its width from the design,
     // unless the window grows by it.
     const int bar = height < design.height() ? m_scroller->verticalScrollBar()->sizeHint().width() : 0;
-    const int width = std::min(design.width() + bar, available.width() - frame.left() - frame.right());
+    const int width = std::min(design.width() + bar, m_usable.width());
     if (size() != QSize(width, height)) {
         resize(width, height);
     }
@@ -241,6 +276,22 @@ void Form1::fitToScreen()
                         std::clamp(placed.y(), available.top(), available.bottom() + 1 - outer.height()));
     if (within != placed) {
         move(within);
+    }
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // A compositor may leave the window a little shorter than it asked: the
+    // vertical bar comes, and would take from the design's width the room
+    // of a horizontal one too. The window grows by it instead, once for
+    // each height, where the screen has the room.
+    const QSize design = m_client->size();
+    const int widened = design.width() + m_scroller->verticalScrollBar()->sizeHint().width();
+    if (m_fitted && height() < design.height() && height() != m_widenedAt && width() < widened
+        && widened <= m_usable.width()) {
+        m_widenedAt = height();
+        resize(widened, height());
     }
 }
 

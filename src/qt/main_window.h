@@ -54,6 +54,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -76,6 +78,8 @@ private:
     QScrollArea* m_scroller = nullptr;
     QWidget* m_client = nullptr;
     bool m_fitted = false; // to the screen, once
+    QSize m_usable;        // by the client area, within the screen
+    int m_widenedAt = -1;  // the height the window last grew by a bar at
     PlaneWidget* m_plane = nullptr;
     std::array<QWidget*, kForm1Controls.size()> m_controls{};
     MessageSink m_messageSink;

@@ -29,16 +29,33 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
     return atom;
 }
 
+// Other platforms, the offscreen one among them, may answer for X11
+// without a connection of their own.
+xcb_connection_t* x11Connection()
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return QGuiApplication::platformName() == QLatin1String("xcb") && x11 != nullptr ? x11->connection()
+                                                                                     : nullptr;
+}
+
 } // namespace
+
+void keepAbove(const QWidget& window, const QWidget& parent)
+{
+    xcb_connection_t* connection = x11Connection();
+    if (connection == nullptr || !window.isWindow()) {
+        return;
+    }
+    const auto parentId = static_cast<xcb_window_t>(parent.window()->winId());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window.winId()),
+                        XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &parentId);
+    xcb_flush(connection);
+}
 
 void keepOutOfTaskbar(const QWidget& window, bool out)
 {
-    // Other platforms, the offscreen one among them, may answer for X11
-    // without a connection of their own.
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || connection == nullptr
-        || !window.isWindow()) {
+    xcb_connection_t* connection = x11Connection();
+    if (connection == nullptr || !window.isWindow()) {
         return;
     }
     // A mapped window's state is changed by asking the window manager, with
@@ -64,6 +81,7 @@ void keepOutOfTaskbar(const QWidget& window, bool out)
 #else
 
 void keepOutOfTaskbar(const QWidget& /*window*/, bool /*out*/) {}
+void keepAbove(const QWidget& /*window*/, const QWidget& /*parent*/) {}
 
 #endif
 

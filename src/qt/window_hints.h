@@ -9,4 +9,9 @@ namespace lumivar {
 // such request.
 void keepOutOfTaskbar(const QWidget& window, bool out = true);
 
+// Makes a shown top-level window transient for another on X11, where Qt
+// marks only dialogs so: the window manager keeps it above the other
+// without placing it anew. Wayland takes the window's transient parent.
+void keepAbove(const QWidget& window, const QWidget& parent);
+
 } // namespace lumivar

@@ -88,6 +88,10 @@ QString XSession::start(QSize screen)
                              sanitizer + QStringLiteral(":quarantine_size_mb=4"));
     }
 
+    if (m_windowManagerName.isEmpty()) {
+        m_display = display;
+        return {};
+    }
     m_windowManager = std::make_unique<QProcess>();
     m_windowManager->setProcessEnvironment(m_environment);
     m_windowManager->setStandardErrorFile(managerLog);
@@ -258,6 +262,69 @@ void XSession::key(const QString& keys) const
     (void)run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
 }
 
+NestedCompositor::NestedCompositor(XSession& session, Compositor compositor, int scale)
+{
+    const QString socket = QStringLiteral("lumivar-wayland");
+    const QSize screen = session.screenshot().size();
+    QProcessEnvironment environment = session.environment();
+    const QString runtime = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
+    const QString log = runtime + QStringLiteral("/compositor.log");
+    QString program;
+    QStringList arguments;
+    if (compositor == Compositor::Weston) {
+        program = QStringLiteral("weston");
+        arguments = {QStringLiteral("--backend=x11-backend.so"),
+                     QStringLiteral("--use-pixman"),
+                     QStringLiteral("--width=%1").arg(screen.width() / scale),
+                     QStringLiteral("--height=%1").arg(screen.height() / scale),
+                     QStringLiteral("--scale=%1").arg(scale),
+                     QStringLiteral("--socket=") + socket,
+                     QStringLiteral("--idle-time=0")};
+    } else {
+        // mutter wants a session bus, and takes its output's size from the environment.
+        environment.insert(QStringLiteral("MUTTER_DEBUG_DUMMY_MODE_SPECS"),
+                           QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height()));
+        environment.insert(QStringLiteral("MUTTER_DEBUG_DUMMY_MONITOR_SCALES"), QString::number(scale));
+        program = QStringLiteral("dbus-run-session");
+        arguments = {QStringLiteral("--"), QStringLiteral("mutter"), QStringLiteral("--nested"),
+                     QStringLiteral("--wayland"), QStringLiteral("--wayland-display=") + socket};
+    }
+    m_process.setProcessEnvironment(environment);
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(log);
+    m_process.start(program, arguments);
+    m_process.waitForStarted(10000);
+    // Its output is a window of the screen's size at the screen's corner.
+    const QString whole = QStringLiteral("%1x%2+0+0").arg(screen.width()).arg(screen.height());
+    const bool shown = waitUntil([&] {
+        const auto children =
+            session.run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+        return m_process.state() != QProcess::Running
+               || (QFile::exists(runtime + QLatin1Char('/') + socket) && children
+                   && children->contains(whole));
+    });
+    if (!shown || m_process.state() != QProcess::Running) {
+        QFile said(log);
+        (void)said.open(QIODevice::ReadOnly);
+        m_startFailure = QStringLiteral("awaited %1's socket and its output over the screen (%2); it said: ")
+                             .arg(program, m_process.state() == QProcess::Running ? QStringLiteral("running")
+                                                                                  : QStringLiteral("gone"))
+                         + QString::fromLocal8Bit(said.readAll()).right(600);
+        return;
+    }
+    session.setEnvironment(QStringLiteral("WAYLAND_DISPLAY"), socket);
+    session.removeEnvironment(QStringLiteral("QT_QPA_PLATFORM"));
+}
+
+NestedCompositor::~NestedCompositor()
+{
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+}
+
 Lumivar::Lumivar(const XSession& session) : m_session(session)
 {
     m_process.setProcessEnvironment(session.environment());
@@ -350,7 +417,7 @@ void Lumivar::typeInto(int box, const QString& text) const
     }
 }
 
-bool Lumivar::waitUntilIdle() const
+bool Lumivar::waitUntilIdle(qint64 compositorPid) const
 {
     // xdotool asks the server where the pointer is: once it answers, the
     // server has taken every request sent to it before.
@@ -361,7 +428,8 @@ bool Lumivar::waitUntilIdle() const
     int quiet = 0;
     return waitUntil(
         [&] {
-            const qint64 now = cpuTicks(pid()) + cpuTicks(m_session.serverPid());
+            const qint64 now = cpuTicks(pid()) + cpuTicks(m_session.serverPid())
+                               + (compositorPid > 0 ? cpuTicks(compositorPid) : 0);
             quiet = now == last ? quiet + 1 : 0;
             last = now;
             return quiet >= kQuietPolls;

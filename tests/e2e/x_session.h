@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -53,6 +54,7 @@ template <typename Done> bool waitUntil(Done&& done, int timeoutMs = kDeadlineMs
 // mouse and the keyboard, through xdotool.
 class XSession {
 public:
+    // With no window manager where its name is empty.
     explicit XSession(QSize screen = QSize(1280, 1024), QString windowManager = QStringLiteral("metacity"));
     ~XSession();
     XSession(const XSession&) = delete;
@@ -63,6 +65,7 @@ public:
     [[nodiscard]] const QString& startFailure() const { return m_startFailure; }
     [[nodiscard]] QProcessEnvironment environment() const { return m_environment; }
     void setEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
+    void removeEnvironment(const QString& name) { m_environment.remove(name); }
 
     // For the Windows program: a fresh copy of the booted wine prefix, whose
     // wine processes serve this session's display alone. A copy used before
@@ -110,6 +113,29 @@ private:
     static inline int s_sessions = 0; // alive at once
 };
 
+enum class Compositor : std::uint8_t { Weston, Mutter };
+
+// A Wayland compositor shown on a session's screen with no window manager,
+// through its X11 backend, at a scale: the programs started on the session
+// afterwards find it at WAYLAND_DISPLAY as well as the X server at DISPLAY.
+// The session's mouse and keyboard reach the compositor's clients, and the
+// screen shows its output pixel for pixel.
+class NestedCompositor {
+public:
+    NestedCompositor(XSession& session, Compositor compositor, int scale);
+    ~NestedCompositor();
+    NestedCompositor(const NestedCompositor&) = delete;
+    NestedCompositor& operator=(const NestedCompositor&) = delete;
+
+    // What was awaited and not seen; empty once its output is on the screen.
+    [[nodiscard]] const QString& startFailure() const { return m_startFailure; }
+    [[nodiscard]] qint64 pid() const { return m_process.processId(); }
+
+private:
+    QProcess m_process;
+    QString m_startFailure;
+};
+
 // The program under test, started on a session.
 class Lumivar {
 public:
@@ -141,7 +167,8 @@ public:
     // Waits until the program has handled all that was sent to it: the X
     // server has answered a round trip, and neither the program nor the
     // server has used any CPU time for a few hundred milliseconds.
-    bool waitUntilIdle() const;
+    // A compositor's process, where there is one, is awaited as well.
+    bool waitUntilIdle(qint64 compositorPid = 0) const;
 
     // What a picture of the plane lacks; empty when it shows what is awaited.
     using PlaneCheck = std::function<QString(const QImage& plane)>;
