@@ -12,8 +12,9 @@ test_packages=(
     "${run_packages[@]}"
     libbenchmark-dev
     xvfb xauth xdotool xclip metacity openbox x11-utils imagemagick
-    # A Wayland session: weston's headless compositor and Qt's Wayland support.
-    weston qt6-wayland
+    # Wayland sessions: weston, GNOME's compositor (on a session bus), and
+    # Qt's Wayland support.
+    weston mutter dbus-daemon qt6-wayland
     cups cups-client cups-bsd printer-driver-cups-pdf ghostscript poppler-utils
     clang clang-tidy clang-format cppcheck libclang-rt-dev
     dpkg-dev desktop-file-utils appstream lintian
