@@ -4,6 +4,7 @@
 #include "pixels.h"
 #include "program_font.h"
 #include "shared/texts.h"
+#include "title_bar.h"
 #include "utf8.h"
 #include "window_hints.h"
 
@@ -21,9 +22,10 @@ Dialog::Dialog(QWidget* parent)
 {
     setWindowTitle(fromUtf8(kDialogWindow.title));
     setWindowIcon(programIcon());
+    const int titleBar = drawsOwnTitleBar() ? addTitleBar(*this) : 0;
     const QRect client = toPixels(kDialogWindow.client);
     setGeometry(client);
-    setFixedSize(client.size());
+    setFixedSize(client.size() + QSize(0, titleBar));
 
     auto* label = new QLabel(fromUtf8(kHelpText), this);
     label->setObjectName(fromUtf8(kDialogWindow.label.name));
@@ -31,7 +33,7 @@ Dialog::Dialog(QWidget* parent)
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setFont(programFont(kDialogWindow.label.font));
-    label->setGeometry(toPixels(kDialogWindow.label.geometry));
+    label->setGeometry(toPixels(kDialogWindow.label.geometry).translated(0, titleBar));
     label->setAccessibleName(fromUtf8(kDialogWindow.label.accessibleName));
 }
 

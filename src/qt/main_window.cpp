@@ -5,6 +5,7 @@
 #include "printing.h"
 #include "program_font.h"
 #include "shared/texts.h"
+#include "title_bar.h"
 #include "utf8.h"
 #include "window_hints.h"
 
@@ -91,6 +92,9 @@ QWidget* createControl(const ControlEntry& entry, QWidget* parent)
 void showMessageBox(QWidget* parent, const QString& message)
 {
     QMessageBox box(QMessageBox::Warning, fromUtf8(kProgramTitle), message, QMessageBox::Ok, parent);
+    if (drawsOwnTitleBar()) {
+        addTitleBar(box);
+    }
     // Ctrl+C copies the message, as the desktop the program was designed for
     // does, to paste it into a request for help.
     const auto* copy = new QShortcut(QKeySequence::Copy, &box);

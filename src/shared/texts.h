@@ -62,6 +62,9 @@ inline constexpr std::string_view kCannotGoOnMessage =
 // The printing module is not installed beside the program; its name follows.
 inline constexpr std::string_view kPrintModuleMissing = "modulo di stampa assente:";
 
+// The close box of a window that draws its own title bar, to a screen reader.
+inline constexpr std::string_view kCloseBoxName = "Chiudi la finestra";
+
 // What a browser tab shows once the program has ended in it, where the page
 // may not close its own tab.
 inline constexpr std::string_view kEndedInTabMessage = "Lumivar è terminato: si può chiudere questa scheda.";

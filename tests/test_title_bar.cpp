@@ -1,0 +1,48 @@
+#include "qt/title_bar.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <QToolButton>
+#include <QWidget>
+
+class TestTitleBar : public QObject {
+    Q_OBJECT
+
+private slots:
+    void closeBoxOnly_data();
+    void closeBoxOnly();
+};
+
+void TestTitleBar::closeBoxOnly_data()
+{
+    QTest::addColumn<Qt::WindowFlags>("flags");
+    // A close box asked for would otherwise bring the platform's frame back.
+    QTest::newRow("help window") << (Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                     | Qt::WindowCloseButtonHint);
+    QTest::newRow("message") << Qt::WindowFlags(Qt::Dialog);
+}
+
+void TestTitleBar::closeBoxOnly()
+{
+    QFETCH(Qt::WindowFlags, flags);
+    QPointer<QWidget> window = new QWidget(nullptr, flags);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(QStringLiteral("Aiuto"));
+    const int height = lumivar::addTitleBar(*window);
+    window->resize(400, 200);
+    window->show();
+
+    QVERIFY(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(window->windowType(), flags & Qt::WindowType_Mask);
+    QVERIFY(height > 0);
+    QCOMPARE(window->contentsRect().top(), height);
+    const QList<QToolButton*> buttons = window->findChildren<QToolButton*>();
+    QCOMPARE(buttons.size(), 1);
+    QCOMPARE(buttons[0]->parentWidget()->width(), 400);
+    buttons[0]->click();
+    QTRY_VERIFY(window.isNull());
+}
+
+QTEST_MAIN(TestTitleBar)
+#include "test_title_bar.moc"
