@@ -9,6 +9,9 @@
 
 #include <string>
 
+#include <signal.h>
+#include <unistd.h>
+
 qint64 cpuTicks(qint64 pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -292,6 +295,8 @@ NestedCompositor::NestedCompositor(XSession& session, Compositor compositor, int
     m_process.setProcessEnvironment(environment);
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(log);
+    // A group of its own, ended whole: dbus-run-session leaves its child behind.
+    m_process.setChildProcessModifier([] { ::setsid(); });
     m_process.start(program, arguments);
     m_process.waitForStarted(10000);
     // Its output is a window of the screen's size at the screen's corner.
@@ -306,10 +311,8 @@ NestedCompositor::NestedCompositor(XSession& session, Compositor compositor, int
     if (!shown || m_process.state() != QProcess::Running) {
         QFile said(log);
         (void)said.open(QIODevice::ReadOnly);
-        m_startFailure = QStringLiteral("awaited %1's socket and its output over the screen (%2); it said: ")
-                             .arg(program, m_process.state() == QProcess::Running ? QStringLiteral("running")
-                                                                                  : QStringLiteral("gone"))
-                         + QString::fromLocal8Bit(said.readAll()).right(600);
+        m_startFailure = QStringLiteral("awaited %1's socket and output; it said: %2")
+                             .arg(program, QString::fromLocal8Bit(said.readAll().right(600)));
         return;
     }
     session.setEnvironment(QStringLiteral("WAYLAND_DISPLAY"), socket);
@@ -318,7 +321,9 @@ NestedCompositor::NestedCompositor(XSession& session, Compositor compositor, int
 
 NestedCompositor::~NestedCompositor()
 {
-    m_process.terminate();
+    if (m_process.processId() > 0) {
+        ::kill(-static_cast<pid_t>(m_process.processId()), SIGTERM);
+    }
     if (!m_process.waitForFinished(5000)) {
         m_process.kill();
         m_process.waitForFinished(2000);
