@@ -443,6 +443,12 @@ void TestEndToEndWindow::onWaylandAtEachScale()
     QVERIFY(program.waitUntilIdle(nested.pid()));
     QVERIFY2(changedShare(session.screenshot(), helped, helped.rect()) < 0.1,
              "help windows above the clicked main window");
+    const QString shots = qEnvironmentVariable("LUMIVAR_SCREENSHOT_DIR"); // the README's, on request
+    if (!shots.isEmpty()) {
+        const QString name =
+            compositor == Compositor::Weston ? QStringLiteral("weston") : QStringLiteral("mutter");
+        QVERIFY(session.screenshot().save(QStringLiteral("%1/linux-%2-%3x.png").arg(shots, name).arg(scale)));
+    }
     const QRect controls(at(Form1Control::Check1) - QPoint(0, 20 * scale), QSize(741, 160) * scale);
     if (compositor == Compositor::Mutter) {
         QVERIFY2(changedShare(session.screenshot(), alone, controls) < 0.1,
