@@ -127,10 +127,9 @@ public:
     {
         auto* help = new Dialog;
         help->setAttribute(Qt::WA_DeleteOnClose);
-        // Transient for the main window: kept above it, where a click on the
-        // main window would hide it from a desktop that lists no window out
-        // of the task bar; and placed over it by a compositor that places
-        // windows itself.
+        // Transient for the main window, on Wayland and X11 alike: kept above
+        // it, where a window out of the task bar would otherwise be lost
+        // behind it at the first click on it.
         help->winId();
         help->windowHandle()->setTransientParent(m_form.windowHandle());
         help->show();
