@@ -40,7 +40,8 @@ void TestTitleBar::closeBoxOnly()
     QCOMPARE(closeBox.size(), 1);
     QCOMPARE(closeBox[0]->parentWidget()->width(), 400);
     closeBox[0]->click();
-    QTRY_VERIFY(window.isNull());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(window.isNull());
 }
 
 QTEST_MAIN(TestTitleBar)
