@@ -287,12 +287,13 @@ void Form1::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     // A compositor may leave the window a little shorter than it asked: the
     // vertical bar comes, and would take from the design's width the room
-    // of a horizontal one too. The window grows by it instead, once for
-    // each height, where the screen has the room.
+    // of a horizontal one too. A window as wide as the design grows by the
+    // bar instead, once for each height, where the screen has the room; one
+    // made narrower scrolls both ways, as its user chose.
     const QSize design = m_client->size();
     const int widened = design.width() + m_scroller->verticalScrollBar()->sizeHint().width();
-    if (m_fitted && height() < design.height() && height() != m_widenedAt && width() < widened
-        && widened <= m_usable.width()) {
+    if (m_fitted && height() < design.height() && height() != m_widenedAt && width() >= design.width()
+        && width() < widened && widened <= m_usable.width()) {
         m_widenedAt = height();
         resize(widened, height());
     }
