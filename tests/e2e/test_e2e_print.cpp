@@ -74,7 +74,8 @@ private:
         QString paper; // as pdfinfo names its size
         QString fonts; // as pdffonts lists them
     };
-    PrintResult print();
+    // The window is first given the client size, after any restart.
+    PrintResult print(QSize client = kDesignedClient);
     [[nodiscard]] QString finishedJob() const;
     [[nodiscard]] QString queuedJobs() const;
     void resizeWindow(QSize client);
@@ -136,6 +137,9 @@ void TestEndToEndPrint::initTestCase()
 
 void TestEndToEndPrint::startProgram()
 {
+    if (m_program) {
+        VERIFY_ENDED(m_program->end());
+    }
     m_program.reset();
     if (Lumivar::isWindowsProgram()) {
         // wine keeps what it learnt of a printer's paper in its prefix: each
@@ -158,6 +162,9 @@ void TestEndToEndPrint::startProgram()
 
 void TestEndToEndPrint::cleanupTestCase()
 {
+    if (m_program) {
+        VERIFY_ENDED(m_program->end());
+    }
     m_program.reset();
     m_session.reset();
     if (!m_serverDir.isEmpty()) {
@@ -177,12 +184,13 @@ QString TestEndToEndPrint::queuedJobs() const
     return m_session->run(QStringLiteral("lpstat"), {QStringLiteral("-o")}).value_or(QStringLiteral("?"));
 }
 
-TestEndToEndPrint::PrintResult TestEndToEndPrint::print()
+TestEndToEndPrint::PrintResult TestEndToEndPrint::print(QSize client)
 {
     // wine reads the print server's printers once, as a program starts.
     if (Lumivar::isWindowsProgram()) {
         startProgram();
     }
+    resizeWindow(client);
     m_program->clickControl(lumivar::Form1Control::Command3);
     QString job;
     waitUntil([&] {
@@ -291,8 +299,7 @@ void TestEndToEndPrint::windowIsWholeOnThePrintersPaper()
     lpoptions.write(userOptions.isEmpty() ? QByteArray()
                                           : QStringLiteral("Dest %1 %2\n").arg(queue, userOptions).toUtf8());
     lpoptions.close();
-    resizeWindow(window);
-    const PrintResult printed = print();
+    const PrintResult printed = print(window);
     resizeWindow(kDesignedClient);
 
     QVERIFY2(printed.message.isEmpty(), qPrintable(printed.message));
@@ -396,6 +403,7 @@ void TestEndToEndPrint::serverFailuresAreReported()
         QVERIFY2(m_program->isRunning(), "the program still handing the job over");
         QVERIFY(printServer(QStringLiteral("resume")));
         QVERIFY2(m_program->waitForExit(kDeadlineMs), "the program ended once the job was handed over");
+        VERIFY_ENDED(m_program->howItEnded());
         QVERIFY2(waitUntil([&] { return !finishedJob().isEmpty() && queuedJobs().isEmpty(); }),
                  "the job printed, and nothing more queued");
         const QStringList printed =
@@ -411,7 +419,20 @@ void TestEndToEndPrint::serverFailuresAreReported()
                          QStringLiteral("Il servizio di stampa (spooler) non è in esecuzione.")),
                  qPrintable(*message));
         if (message->startsWith(slow)) {
-            m_program.reset(); // a job still being handed over ends with the program
+            // The job still being handed over keeps the program until the
+            // server, started again, takes it.
+            m_program->clickControl(lumivar::Form1Control::Command4);
+            QVERIFY2(m_session->waitForWindows(QStringLiteral("Lumivar 1.0"), 0),
+                     "every window closed at «Chiudi»");
+            QVERIFY(printServer(QStringLiteral("stop")));
+            QVERIFY(printServer(QStringLiteral("start")));
+            QVERIFY2(m_program->waitForExit(kDeadlineMs), "the program ended once the job was handed over");
+            VERIFY_ENDED(m_program->howItEnded());
+            QVERIFY2(waitUntil([&] { return queuedJobs().isEmpty(); }), "the job handed over done with");
+            for (const QFileInfo& job :
+                 QDir(m_serverDir + QStringLiteral("/output")).entryInfoList(QDir::Files)) {
+                QVERIFY(QFile::remove(job.filePath()));
+            }
         }
     } else {
         QVERIFY2(message->startsWith(QStringLiteral("Il servizio di stampa non risponde.")),

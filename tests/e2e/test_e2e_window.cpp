@@ -55,6 +55,14 @@ QString freshGrid(const QImage& plane)
     return {};
 }
 
+// Clicks a place on a nested compositor's screen once its pointer is there;
+// fails naming what was to be clicked.
+#define CLICK_ON(nested, point, what)                                                                        \
+    do {                                                                                                     \
+        const QString missed = (nested).click(point, QStringLiteral(what));                                  \
+        QVERIFY2(missed.isEmpty(), qPrintable(missed));                                                      \
+    } while (false)
+
 // A window's place as the failure messages show it.
 QString placeOf(const std::optional<QRect>& rect)
 {
@@ -174,6 +182,11 @@ void TestEndToEndWindow::initTestCase()
 
 void TestEndToEndWindow::cleanupTestCase()
 {
+    // Where a test failed before «Chiudi», the program is ended now, and how
+    // it ended checked all the same.
+    if (m_program && m_program->isRunning()) {
+        VERIFY_ENDED(m_program->end());
+    }
     m_program.reset();
     m_session.reset();
 }
@@ -367,7 +380,8 @@ void TestEndToEndWindow::shortScreenScrollsToEveryControl()
         session.run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), program.mainWindowId()}));
     QVERIFY(session.waitForActive(program.mainWindowId()));
     program.clickClient(lumivar::form1ControlRect(Form1Control::Command4).center() - scrolled);
-    QVERIFY(program.waitForExit(kDeadlineMs));
+    QVERIFY2(program.waitForExit(kDeadlineMs), "the program ended by «Chiudi», scrolled into view");
+    VERIFY_ENDED(program.howItEnded());
 }
 
 void TestEndToEndWindow::onWaylandAtEachScale_data()
@@ -414,10 +428,10 @@ void TestEndToEndWindow::onWaylandAtEachScale()
                       QSize(741, 541) * scale);
 
     // Drawn at the output's resolution: every grid line `scale` pixels thick.
-    session.click(*client + form1ControlRect(Form1Control::Command2).center() * scale);
+    CLICK_ON(*nested, *client + form1ControlRect(Form1Control::Command2).center() * scale, "«Reset»");
     QImage grid;
     QVERIFY2(waitUntil([&] { return freshGrid(grid = session.screenshot().copy(plane)).isEmpty(); }),
-             qPrintable(freshGrid(grid)));
+             qPrintable(QStringLiteral("after «Reset»: ") + freshGrid(grid)));
     const QList<int> lines = gridThicknesses(grid, planeMapping(grid).pixelOf({0.0F, 9.5F})->row);
     QVERIFY2(lines.size() >= 16 && lines.count(scale) == lines.size(),
              qPrintable(QStringLiteral("%1 of %2 lines %3 pixels thick")
@@ -429,7 +443,7 @@ void TestEndToEndWindow::onWaylandAtEachScale()
     // scrolls it into the mouse's reach, by as much as the abscissa axis rises.
     const int axisColumn = plane.left() + 10;
     const int axisBefore = firstRowOf(session.screenshot(), axisColumn, kBlue);
-    session.click(plane.center());
+    CLICK_ON(*nested, plane.center(), "the plane");
     for (int i = 0; i < 4; ++i) {
         session.key(QStringLiteral("Tab"));
     }
@@ -442,15 +456,16 @@ void TestEndToEndWindow::onWaylandAtEachScale()
     // Help windows stay above the main window when it is clicked; where
     // the compositor places them over it, they leave its controls clear.
     const QImage alone = session.screenshot();
-    session.click(at(Form1Control::Command5));
-    session.click(at(Form1Control::Command5));
+    // Twice before the first opens: weston may place it over «Aiuto».
+    CLICK_ON(*nested, at(Form1Control::Command5), "«Aiuto»");
+    CLICK_ON(*nested, at(Form1Control::Command5), "«Aiuto»");
     QImage helped;
     QVERIFY2(
         waitUntil([&] { return changedShare(helped = session.screenshot(), alone, alone.rect()) > 0.1; }),
-        "help windows on the screen");
+        "help windows on the screen after «Aiuto»");
     QVERIFY(program.waitUntilIdle(nested->pid()));
     helped = session.screenshot();
-    session.click(at(Form1Control::Label2));
+    CLICK_ON(*nested, at(Form1Control::Label2), "the label \"frequenza\"");
     QVERIFY(program.waitUntilIdle(nested->pid()));
     QVERIFY2(changedShare(session.screenshot(), helped, helped.rect()) < 0.1,
              "help windows above the clicked main window");
@@ -465,10 +480,11 @@ void TestEndToEndWindow::onWaylandAtEachScale()
         QVERIFY2(changedShare(session.screenshot(), alone, controls) < 0.1,
                  "the controls clear of the help windows");
     }
-    session.click(at(Form1Control::Command4));
+    CLICK_ON(*nested, at(Form1Control::Command4), "«Chiudi»");
     QVERIFY2(program.waitForExit(kDeadlineMs),
              qPrintable(
                  QStringLiteral("\"Chiudi\" clicked on the screen, the view scrolled by %1").arg(shift.y())));
+    VERIFY_ENDED(program.howItEnded());
 }
 
 void TestEndToEndWindow::withoutDisplayItSaysSo_data()
@@ -534,8 +550,16 @@ void TestEndToEndWindow::fallsBackToX11Silently()
     program.start(QStringLiteral(LUMIVAR_BINARY), {});
     const QString title = QString::fromUtf8(kProgramTitle.data(), kProgramTitle.size());
     QVERIFY2(m_session->waitForWindows(title, 2), "a second main window on the X server");
-    program.terminate();
-    QVERIFY(program.waitForFinished(kDeadlineMs));
+    // Closed by its close box, as a user would, so that it ends on its own.
+    QStringList windows = m_session->windows(title);
+    windows.removeAll(m_program->mainWindowId());
+    QVERIFY(windows.size() == 1
+            && m_session->run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), windows[0]}));
+    QVERIFY(m_session->waitForActive(windows[0]));
+    m_session->key(QStringLiteral("alt+F4"));
+    QVERIFY2(program.waitForFinished(kDeadlineMs), "the second program ended by its close box");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
     QVERIFY(m_session->waitForWindows(title, 1));
     // Nothing of a try on Wayland: Qt's warnings for it name it.
     const QString said = QString::fromUtf8(program.readAllStandardError());
@@ -628,8 +652,7 @@ void TestEndToEndWindow::chiudiEndsTheProcess()
     QVERIFY(m_session->waitForWindows(QStringLiteral("Aiuto"), 2));
     m_program->clickControl(Form1Control::Command4);
     QVERIFY(m_program->waitForExit(10000));
-    QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(m_program->exitCode(), 0);
+    VERIFY_ENDED(m_program->howItEnded());
     QVERIFY(m_session->waitForWindows(QStringLiteral("Aiuto"), 0));
 }
 

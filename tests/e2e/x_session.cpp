@@ -254,6 +254,21 @@ void XSession::click(QPoint screenPoint) const
                QString::number(screenPoint.y()), QStringLiteral("click"), QStringLiteral("1")});
 }
 
+bool XSession::pointAt(QPoint screenPoint) const
+{
+    const auto location = run(QStringLiteral("xdotool"), {QStringLiteral("getmouselocation")});
+    if (location
+        && location->startsWith(QStringLiteral("x:%1 y:%2 ").arg(screenPoint.x()).arg(screenPoint.y()))) {
+        return true;
+    }
+    // Where the cursor's image lands: down and right of its hot spot.
+    const QRect around(screenPoint - QPoint(4, 4), QSize(24, 24));
+    const QImage before = screenshot().copy(around);
+    (void)run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(screenPoint.x()),
+                                          QString::number(screenPoint.y())});
+    return waitUntil([&] { return screenshot().copy(around) != before; });
+}
+
 void XSession::typeText(const QString& text) const
 {
     (void)run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"),
@@ -265,7 +280,7 @@ void XSession::key(const QString& keys) const
     (void)run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
 }
 
-NestedCompositor::NestedCompositor(XSession& session, Compositor compositor, int scale)
+NestedCompositor::NestedCompositor(XSession& session, Compositor compositor, int scale) : m_session(session)
 {
     const QString socket = QStringLiteral("lumivar-wayland");
     const QSize screen = session.screenshot().size();
@@ -315,8 +330,47 @@ NestedCompositor::NestedCompositor(XSession& session, Compositor compositor, int
                              .arg(program, QString::fromLocal8Bit(said.readAll().right(600)));
         return;
     }
+    if (!syncPointer(screen)) {
+        m_startFailure =
+            QStringLiteral("awaited %1's cursor drawn where the X pointer was moved").arg(program);
+        return;
+    }
     session.setEnvironment(QStringLiteral("WAYLAND_DISPLAY"), socket);
     session.removeEnvironment(QStringLiteral("QT_QPA_PLATFORM"));
+    // Mesa's software driver, loaded through Qt's Wayland EGL integration,
+    // keeps a block until it is unloaded at exit. Only a full unwind at each
+    // allocation shows the Wayland client library under it, which the leak
+    // suppressions name; the quick one stops at the unloaded driver.
+    const QString sanitizer = session.environment().value(QStringLiteral("ASAN_OPTIONS"));
+    if (!sanitizer.isEmpty()) {
+        session.setEnvironment(QStringLiteral("ASAN_OPTIONS"),
+                               sanitizer + QStringLiteral(":fast_unwind_on_malloc=0"));
+    }
+}
+
+bool NestedCompositor::syncPointer(QSize screen) const
+{
+    // weston may start with its pointer at (0, 0) wherever the X pointer is,
+    // and lose the first move; later moves then shift it only by their
+    // difference. Two moves ending at a corner bring the two in step.
+    for (const QString& corner : {QStringLiteral("1"), QStringLiteral("0")}) {
+        (void)m_session.run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), corner, corner});
+    }
+    // Then, away from the panel and from where clients open, its cursor
+    // must appear where the X pointer goes.
+    return m_session.pointAt(QPoint(screen.width() - 60, screen.height() - 60));
+}
+
+QString NestedCompositor::click(QPoint screenPoint, const QString& what) const
+{
+    if (!m_session.pointAt(screenPoint)) {
+        return QStringLiteral("the compositor's pointer over %1 at %2,%3 (the screen there never changed)")
+            .arg(what)
+            .arg(screenPoint.x())
+            .arg(screenPoint.y());
+    }
+    (void)m_session.run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
+    return {};
 }
 
 NestedCompositor::~NestedCompositor()
@@ -353,6 +407,30 @@ Lumivar::~Lumivar()
         m_process.kill();
         m_process.waitForFinished(5000);
     }
+}
+
+QString Lumivar::howItEnded() const
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        return QStringLiteral("the program still running");
+    }
+    if (m_process.exitStatus() == QProcess::CrashExit) {
+        return QStringLiteral("the program ended by signal %1 (a sanitizer's report aborts it)")
+            .arg(m_process.exitCode());
+    }
+    return m_process.exitCode() == 0 ? QString()
+                                     : QStringLiteral("the program exited with %1").arg(m_process.exitCode());
+}
+
+QString Lumivar::end()
+{
+    if (isRunning()) {
+        clickControl(lumivar::Form1Control::Command4);
+        if (!m_process.waitForFinished(kDeadlineMs)) {
+            return QStringLiteral("the program still running %1 s after «Chiudi»").arg(kDeadlineMs / 1000);
+        }
+    }
+    return howItEnded();
 }
 
 QString Lumivar::mainWindowId() const

@@ -40,6 +40,13 @@ template <typename Done> bool waitUntil(Done&& done, int timeoutMs = kDeadlineMs
     }
 }
 
+// Fails the test unless the program ended cleanly (see Lumivar::howItEnded).
+#define VERIFY_ENDED(ended)                                                                                  \
+    do {                                                                                                     \
+        const QString how = (ended);                                                                         \
+        QVERIFY2(how.isEmpty(), qPrintable(how));                                                            \
+    } while (false)
+
 // Waits until the program's plane passes a check; `seen` names what was
 // seen. Fails the test with what was awaited and lacking.
 #define AWAIT_PLANE(seen, program, check)                                                                    \
@@ -93,6 +100,10 @@ public:
     bool waitForActive(const QString& window) const;
 
     void click(QPoint screenPoint) const;
+    // Moves the pointer and waits until the screen shows it there: a nested
+    // compositor draws its own cursor, and the client under it may answer
+    // with a hover. False when nothing changed by the deadline.
+    [[nodiscard]] bool pointAt(QPoint screenPoint) const;
     void typeText(const QString& text) const;
     void key(const QString& keys) const;
 
@@ -127,11 +138,19 @@ public:
     NestedCompositor(const NestedCompositor&) = delete;
     NestedCompositor& operator=(const NestedCompositor&) = delete;
 
-    // What was awaited and not seen; empty once its output is on the screen.
+    // What was awaited and not seen; empty once its output is on the screen
+    // and its pointer follows the session's.
     [[nodiscard]] const QString& startFailure() const { return m_startFailure; }
     [[nodiscard]] qint64 pid() const { return m_process.processId(); }
+    // Points at a place of a client's and clicks it, once the compositor
+    // shows its pointer there; what went wrong, naming `what`, or nothing.
+    [[nodiscard]] QString click(QPoint screenPoint, const QString& what) const;
 
 private:
+    // Brings the compositor's pointer in step with the X pointer.
+    [[nodiscard]] bool syncPointer(QSize screen) const;
+
+    XSession& m_session;
     QProcess m_process;
     QString m_startFailure;
 };
@@ -150,8 +169,12 @@ public:
     [[nodiscard]] bool isRunning() const { return m_process.state() == QProcess::Running; }
     [[nodiscard]] qint64 pid() const { return m_process.processId(); }
     bool waitForExit(int timeoutMs) { return m_process.waitForFinished(timeoutMs); }
-    [[nodiscard]] int exitCode() const { return m_process.exitCode(); }
-    [[nodiscard]] QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
+    // How the program ended: empty for an exit of its own with code 0, else
+    // what was seen (a signal, as a sanitizer's abort, or another code).
+    [[nodiscard]] QString howItEnded() const;
+    // Ends the program with «Chiudi», as a user would, where it still runs;
+    // then as howItEnded().
+    [[nodiscard]] QString end();
 
     // The main window's client area on the screen, once it is shown.
     [[nodiscard]] std::optional<QRect> mainWindow() const;
