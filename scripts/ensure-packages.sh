@@ -22,8 +22,9 @@ test_packages=(
     # commit; the installer's codes are pinned in python3.
     git python3
     # The Windows program: built with mingw-w64, packaged with wixl, tested
-    # under 32-bit wine.
-    g++-mingw-w64-i686-posix wixl wine wine32:i386 fonts-wine
+    # under 32-bit wine, or as a 64-bit build under 64-bit wine where the
+    # kernel runs no 32-bit programs.
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wixl wine wine32:i386 wine64 fonts-wine
     # The browser program: built with emscripten, its core run under node,
     # its page driven in Chromium, WebKit (Safari's engine) and Firefox, the
     # last over WebDriver BiDi, which it speaks itself.

@@ -5,7 +5,15 @@
 set -euo pipefail
 msi=$1
 drive=$(winepath -u 'C:\')
-program="$drive/Program Files/Lumivar/lumivar.exe"
+# A 32-bit package goes to the 32-bit programs' folder and registry view of
+# a 64-bit Windows.
+folder=$(wine cmd /c 'echo %ProgramFiles(x86)%' | tr -d '\r')
+view=(/reg:32)
+if [[ $folder == %* ]]; then
+    folder=$(wine cmd /c 'echo %ProgramFiles%' | tr -d '\r')
+    view=()
+fi
+program="$(winepath -u "$folder")/Lumivar/lumivar.exe"
 # Windows puts a per-machine shortcut in the common Start menu; wine's
 # installer in the user's.
 shortcuts=("$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Lumivar.lnk"
@@ -17,7 +25,7 @@ fail() { echo "$1"; exit 1; }
 wine msiexec /i "$msi" /qn
 [ -f "$program" ] || fail "lumivar.exe not under Program Files"
 has_shortcut || fail "no Start-menu shortcut Lumivar"
-listed() { wine reg query "$uninstall" /s 2>/dev/null | grep -E 'DisplayName +REG_SZ +Lumivar' >/dev/null; }
+listed() { wine reg query "$uninstall" /s "${view[@]}" 2>/dev/null | grep -E 'DisplayName +REG_SZ +Lumivar' >/dev/null; }
 listed || fail "no uninstall entry"
 cmp -s "$program" "$(dirname "$msi")/src/win32/lumivar.exe" || fail "the installed program is not the one built"
 
