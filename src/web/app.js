@@ -391,7 +391,6 @@ window.LumivarPage = {
         this.controls[0].focus();
         document.body.dataset.ready = 'true';
         LumivarBoot.started();
-        Updates.watch();
         // The label font's first use is slow; it is made while the user
         // reads the window, not at the first plot.
         (window.requestIdleCallback || setTimeout)(() => Labels.mask('-18', Plane.ratio));
@@ -610,55 +609,16 @@ window.LumivarPage = {
     },
 };
 
-// A new version reaches a returning user: the page, once started, lets the
-// new worker take over and loads itself again, once, unless the user has
-// already begun; then the new version waits for the next visit.
-const Updates = {
-    watch() {
-        if (!('serviceWorker' in navigator)) {
-            return;
-        }
-        const returning = navigator.serviceWorker.controller !== null;
-        let begun = false;
-        for (const kind of ['pointerdown', 'keydown']) {
-            window.addEventListener(kind, () => {
-                begun = true;
-            }, {once: true, capture: true});
-        }
-        navigator.serviceWorker.addEventListener('controllerchange', () => {
-            if (returning) {
-                window.location.reload();
-            }
-        });
-        const offer = (worker) => {
-            if (worker && returning && !begun) {
-                worker.postMessage('take-over');
-            }
-        };
-        navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'}).then((registration) => {
-            offer(registration.waiting);
-            registration.addEventListener('updatefound', () => {
-                const worker = registration.installing;
-                worker?.addEventListener('statechange', () => {
-                    if (worker.state === 'installed') {
-                        offer(worker);
-                    }
-                });
-            });
-        }, () => {
-            // No worker, as where the page is not a secure context: the
-            // program runs, only not offline.
-        });
-    },
-};
-
 var Module = {
     onRuntimeInitialized() {
-        try {
-            window.LumivarPage.start();
-        } catch (problem) {
-            LumivarBoot.fail('fault', `${problem}`);
-        }
+        // Shown once the page knows it is the current version.
+        LumivarBoot.whenCurrent(() => {
+            try {
+                window.LumivarPage.start();
+            } catch (problem) {
+                LumivarBoot.fail('fault', `${problem}`);
+            }
+        });
     },
     onAbort() {
         LumivarBoot.fail('module');

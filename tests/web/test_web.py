@@ -190,13 +190,28 @@ class Selenium(Engine):
         self.driver.quit()
 
 
+class Profile:
+    """A browser's profile folder: a fresh one, removed at the end, or one
+    kept across browser starts by the caller."""
+
+    def __init__(self, kept=None):
+        self.owned = None if kept else tempfile.TemporaryDirectory()
+        self.name = kept or self.owned.name
+
+    def cleanup(self):
+        if self.owned:
+            self.owned.cleanup()
+
+
 class Chromium(Selenium):
-    def __init__(self):
+    KEEPS_PROFILE = True
+
+    def __init__(self, profile=None):
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
-        self.profile = tempfile.TemporaryDirectory()
+        self.profile = Profile(profile)
         for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage", "--disable-gpu",
                          "--window-size=800,800", "--disable-popup-blocking", "--disable-background-networking",
                          "--disable-component-update", "--disable-sync", "--no-first-run",
@@ -242,7 +257,10 @@ class Chromium(Selenium):
 
 class WebKit(Selenium):
     """WebKitGTK's MiniBrowser under a private Xvfb. It reports no zoom and
-    no other ratio than the display's, and prints only through its dialog."""
+    no other ratio than the display's, and prints only through its dialog.
+    Its automation sessions keep nothing between starts."""
+
+    KEEPS_PROFILE = False
 
     def __init__(self):
         from selenium import webdriver
@@ -311,10 +329,11 @@ class Firefox(Engine):
     """Debian's Firefox ESR over WebDriver BiDi, which it speaks itself."""
 
     KEYS = {"Tab": "\ue004", "Enter": "\ue007"}
+    KEEPS_PROFILE = True
 
-    def __init__(self):
+    def __init__(self, profile=None):
         import websocket
-        self.profile = tempfile.TemporaryDirectory()
+        self.profile = Profile(profile)
         with open(os.path.join(self.profile.name, "user.js"), "w") as prefs:
             for pref in ('"dom.disable_open_during_load", false', '"browser.translations.enable", false',
                          '"browser.shell.checkDefaultBrowser", false', '"datareporting.policy.dataSubmissionEnabled", false'):
@@ -722,30 +741,80 @@ def serve(folder):
     return server, f"http://127.0.0.1:{server.server_address[1]}/index.html"
 
 
-def new_version_arrives(engine, site):
-    """Files a month old, then a new version in their place: the next visit
-    shows the new version."""
+# Appended to a version's app.js: the version, and when each page of the
+# tab was first shown with it, in the browser's clock.
+SHOWN_JS = """
+window.lumivarVersion = %d;
+new MutationObserver((changes, observer) => {
+    if (document.body.dataset.ready === 'true') {
+        observer.disconnect();
+        sessionStorage.lumivarShown = (sessionStorage.lumivarShown || '') + `${window.lumivarVersion}@${Date.now()} `;
+    }
+}).observe(document.body, {attributes: true});
+"""
+
+
+def new_version_arrives(engine, site, engine_class):
+    """Version 1 a month old, served with no Cache-Control and visited twice;
+    then version 2 in its place. The next visit, in a browser started afresh
+    on the same profile where the engine keeps one, shows version 2 from the
+    start, and nothing of version 1."""
     with tempfile.TemporaryDirectory() as folder:
         copy = os.path.join(folder, "site")
         shutil.copytree(site, copy)
+        with open(os.path.join(copy, "app.js"), "a") as app:
+            app.write(SHOWN_JS % 1)
         month_ago = time.time() - 31 * 86400
         for name in os.listdir(copy):
             os.utime(os.path.join(copy, name), (month_ago, month_ago))
         server, url = serve(copy)
+        profile = os.path.join(folder, "profile")
+        os.mkdir(profile)
+        kept = engine_class.KEEPS_PROFILE
+        browser = engine
+
+        def visit(version):
+            """The versions shown in the visit, and the seconds to the first."""
+            nonlocal browser
+            if kept:
+                browser = engine_class(profile)
+            try:
+                begun = time.time()
+                browser.load(url)
+
+                def shown():
+                    # The page may load itself again while it is asked.
+                    try:
+                        return browser.js("return sessionStorage.lumivarShown || null")
+                    except Exception:  # noqa: BLE001 - a page between two loads answers nothing
+                        return None
+                seen = wait_for(shown, f"version {version} shown").split()
+                if version == 1:
+                    wait_for(lambda: browser.js("return navigator.serviceWorker.controller !== null"),
+                             "the first version's worker")
+                browser.js("sessionStorage.clear()")
+                return [int(s.split("@")[0]) for s in seen], int(seen[0].split("@")[1]) / 1000 - begun
+            finally:
+                if kept:
+                    browser.quit()
+
         try:
-            page = Page(engine, url)
-            page.load()
-            wait_for(lambda: page.js("return navigator.serviceWorker && navigator.serviceWorker.controller !== null"),
-                     "the first version's worker")
-            with open(os.path.join(copy, "app.js"), "a") as app:
-                app.write("\nwindow.lumivarVersion = 2;\n")
+            visit(1)
+            versions, plain = visit(1)
+            assert versions == [1], versions
+            with open(os.path.join(copy, "app.js")) as app:
+                text = app.read().replace(SHOWN_JS % 1, SHOWN_JS % 2)
+            with open(os.path.join(copy, "app.js"), "w") as app:
+                app.write(text)
             with open(os.path.join(copy, "sw.js")) as worker:
                 text = re.sub(r"lumivar-[0-9a-f]+", "lumivar-second", worker.read())
             with open(os.path.join(copy, "sw.js"), "w") as worker:
                 worker.write(text)
-            engine.load(url)
-            wait_for(lambda: page.js("return window.lumivarVersion === 2 && document.body.dataset.ready === 'true'"),
-                     "the second version, ready, at the next visit")
+            versions, updated = visit(2)
+            print(f"       version 1 shown {plain:.2f} s after a plain visit began; version 2 "
+                  f"{updated:.2f} s after the visit after the change began", flush=True)
+            # The page was first ready with version 2, and never reloaded under the user.
+            assert versions == [2], f"versions shown at the visit after the change: {versions}"
         finally:
             server.shutdown()
 
@@ -790,8 +859,8 @@ def main():
         page.load()
         for case in CASES:
             run(case, page)
-        for case in (missing_module_is_said, new_version_arrives):
-            run(case, engine, site)
+        run(missing_module_is_said, engine, site)
+        run(new_version_arrives, engine, site, ENGINES[engine_name])
     finally:
         engine.quit()
         server.shutdown()
