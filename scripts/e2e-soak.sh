@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
-# Runs the end-to-end tests N times under each named preset (default: debug
-# and asan) while two busy loops keep the cores occupied, and closes with one
-# line "P passed, F failed", a run of all end-to-end tests counting once.
-#   scripts/e2e-soak.sh N [preset...]
+# A pass rate, not a single pass: runs every end-to-end suite (the desktop
+# programs, the Windows one under wine, the page in each browser engine) N
+# times, then each nested-compositor row alone M times, as each starts a
+# compositor of its own, all while two busy loops keep the cores occupied.
+# Prints each suite's and row's passes, and closes with one line
+# "P passed, F failed", counting every run of a suite or a row once.
+#   scripts/e2e-soak.sh N M [preset]   (preset: debug, the default, or asan;
+#   built beforehand by ./test.sh, with the Windows and web builds)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-runs=${1:?uso: $0 N [preset...]}
-shift
-presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(debug asan)
+runs=${1:?uso: $0 N M [preset]}
+rows=${2:?uso: $0 N M [preset]}
+preset=${3:-debug}
+build=build/$preset
+[ -x "$build/tests/e2e/test_e2e_window" ] || { echo "build the $preset preset first (./test.sh)" >&2; exit 2; }
+
+# The preset's own test environment (the sanitizers' options), from the one
+# place that states it.
+eval "$(/usr/bin/python3 - "$preset" <<'PY'
+import json, shlex, sys
+presets = json.load(open("CMakePresets.json"))["testPresets"]
+for preset in presets:
+    if preset["name"] == sys.argv[1]:
+        for name, value in preset.get("environment", {}).items():
+            print(f"export {name}={shlex.quote(value.replace('${sourceDir}', '.'))}")
+PY
+)"
 
 busy=()
 stop_busy() {
@@ -18,29 +35,48 @@ stop_busy() {
 }
 trap stop_busy EXIT
 trap 'exit 130' INT TERM
-
-for preset in "${presets[@]}"; do
-    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >/dev/null || exit 1
-done
-
 for _ in 1 2; do
     (while :; do :; done) &
     busy+=($!)
 done
 
+log=$(mktemp -d)
 passed=0
 failed=0
-log=$(mktemp -d)
-for preset in "${presets[@]}"; do
-    for run in $(seq "$runs"); do
-        if ctest --preset "$preset" -L e2e --output-on-failure >"$log/$preset-$run.log" 2>&1; then
-            passed=$((passed + 1))
-        else
-            failed=$((failed + 1))
-            echo "failed: $preset, run $run (log: $log/$preset-$run.log)" >&2
-        fi
+declare -A passes
+tally() { # name, command...
+    local name=$1
+    shift
+    if "$@" >"$log/run.log" 2>&1; then
+        passes[$name]=$((${passes[$name]:-0} + 1))
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        cp "$log/run.log" "$log/$(tr -c 'a-zA-Z0-9_-' _ <<<"$name")-$failed.log"
+        echo "failed: $name (log: $log/$(tr -c 'a-zA-Z0-9_-' _ <<<"$name")-$failed.log)" >&2
+    fi
+}
+
+suites=$(ctest --test-dir "$build" -N -L 'e2e|web|windows' | sed -n 's/^ *Test *#[0-9]*: //p')
+for _ in $(seq "$runs"); do
+    for suite in $suites; do
+        tally "$suite" ctest --test-dir "$build" -R "^$suite\$" --output-on-failure
+    done
+done
+
+# The rows, as the data tags name them in the test.
+mapfile -t tags < <(sed -n 's/.*QTest::newRow("\(\(weston\|mutter\)[^"]*\)").*/\1/p' tests/e2e/test_e2e_window.cpp)
+for tag in "${tags[@]}"; do
+    for _ in $(seq "$rows"); do
+        tally "onWaylandAtEachScale: $tag" "$build/tests/e2e/test_e2e_window" "onWaylandAtEachScale:$tag"
     done
 done
 stop_busy
+
+for name in $suites "${tags[@]/#/onWaylandAtEachScale: }"; do
+    total=$runs
+    [[ $name == onWaylandAtEachScale:* ]] && total=$rows
+    echo "$name: ${passes[$name]:-0}/$total"
+done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
