@@ -6,22 +6,8 @@ cd "$(dirname "$0")"
 scripts/ensure-packages.sh test
 
 jobs=$(nproc)
-# The Windows and the browser programs first: the debug build tests them
-# under wine and in the browsers as well. Where the kernel cannot run 32-bit
-# programs, the Windows program is tested as a 64-bit build.
-windows_presets=(windows)
-wine --version >/dev/null 2>&1 || windows_presets+=(windows64)
-for preset in "${windows_presets[@]}" web; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$jobs"
-done
-for preset in debug release asan; do
-    windows=()
-    [ "$preset" = debug ] && windows=(-DLUMIVAR_WINDOWS_BUILD="$PWD/build/windows"
-        -DLUMIVAR_WINDOWS64_BUILD="$PWD/build/windows64" -DLUMIVAR_WEB_BUILD="$PWD/build/web")
-    cmake --preset "$preset" "${windows[@]}" >/dev/null
-    cmake --build --preset "$preset" -j "$jobs"
-done
+# The Windows and the browser programs first: the debug build tests them too.
+scripts/build.sh windows web debug release asan
 
 scripts/static-analysis.sh
 scripts/package-check.sh

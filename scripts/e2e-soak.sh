@@ -5,8 +5,8 @@
 # compositor of its own, all while two busy loops keep the cores occupied.
 # Prints each suite's and row's passes, and closes with one line
 # "P passed, F failed", counting every run of a suite or a row once.
-#   scripts/e2e-soak.sh N M [preset]   (preset: debug, the default, or asan;
-#   built beforehand by ./test.sh, with the Windows and web builds)
+#   scripts/e2e-soak.sh N M [preset]   (preset: debug, the default, which
+#   tests the Windows and browser programs too, or asan)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,7 +14,8 @@ runs=${1:?uso: $0 N M [preset]}
 rows=${2:?uso: $0 N M [preset]}
 preset=${3:-debug}
 build=build/$preset
-[ -x "$build/tests/e2e/test_e2e_window" ] || { echo "build the $preset preset first (./test.sh)" >&2; exit 2; }
+scripts/ensure-packages.sh test || exit 2
+scripts/build.sh windows web "$preset" >/dev/null || exit 2
 
 # The preset's own test environment (the sanitizers' options), from the one
 # place that states it.
