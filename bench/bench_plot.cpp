@@ -1,3 +1,5 @@
+// Google Benchmark of the plot: the axes alone and a full plot on the shared raster, as the
+// front-ends draw them.
 #include "plot/axes.h"
 #include "plot/light_curve.h"
 #include "plot/plane.h"

@@ -1,3 +1,4 @@
+// Counts a colour's pixels in a picture.
 #pragma once
 
 #include <QImage>

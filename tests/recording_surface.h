@@ -1,3 +1,4 @@
+// A surface that records what is drawn on it, for the tests.
 #pragma once
 
 #include "plot/plane.h"

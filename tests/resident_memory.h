@@ -1,3 +1,4 @@
+// A process's resident memory, as /proc tells it.
 #pragma once
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// Tests of DisegnaAssi: the axes, the grid and the labels.
 #include "plot/axes.h"
 
 #include "recording_surface.h"

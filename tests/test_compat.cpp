@@ -1,3 +1,4 @@
+// Tests of the stand-ins for missing standard functions against the real ones.
 #include "plot/compat.h"
 
 #include <QTest>

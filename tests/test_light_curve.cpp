@@ -1,3 +1,4 @@
+// Tests of the light-curve plotter.
 #include "plot/light_curve.h"
 #include "plot/text_to_number.h"
 

@@ -1,3 +1,4 @@
+// Tests of the Linux main window.
 #include "pixel_count.h"
 #include "qt/help_window.h"
 #include "qt/icon.h"

@@ -1,3 +1,4 @@
+// Tests of the main window's rules against a fake front-end.
 #include "shared/main_window_rules.h"
 
 #include "recording_surface.h"

@@ -1,3 +1,4 @@
+// Tests of the plane's mapping and label format.
 #include "plot/plane.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+// Tests of the Qt plane canvas.
 #include "pixel_count.h"
 #include "plot/axes.h"
 #include "plot/light_curve.h"

@@ -1,3 +1,4 @@
+// Tests of the Linux plane widget.
 #include "plot/axes.h"
 #include "plot/light_curve.h"
 #include "qt/plane_widget.h"

@@ -1,3 +1,4 @@
+// Tests of "Stampa" on Linux, to PDF.
 #include "qt/main_window.h"
 #include "qt/printing.h"
 

@@ -1,3 +1,4 @@
+// Tests of the number reader.
 #include "plot/text_to_number.h"
 
 #include <QTest>

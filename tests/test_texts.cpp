@@ -1,3 +1,4 @@
+// Tests of the program's texts.
 #include "shared/texts.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+// Tests of the Wayland title bar.
 #include "qt/title_bar.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// DisegnaAssi: the two axes, the grid and the labels drawn over the plane.
 #include "axes.h"
 
 #include "plane.h"

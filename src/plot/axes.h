@@ -1,3 +1,4 @@
+// DisegnaAssi and the plotting variables it shares with the plotter.
 #pragma once
 
 #include "surface.h"

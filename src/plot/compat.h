@@ -1,3 +1,4 @@
+// Stand-ins for the standard functions older standard libraries lack.
 #pragma once
 
 #include <algorithm>

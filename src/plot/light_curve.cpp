@@ -1,3 +1,4 @@
+// The light-curve plotter: the walk along the abscissa, the samples and their points.
 #include "light_curve.h"
 
 #include "plane.h"

@@ -1,3 +1,5 @@
+// The light-curve plotter: its input from the window, the curve's parameters and what a plot
+// comes to.
 #pragma once
 
 #include "axes.h"

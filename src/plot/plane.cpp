@@ -1,3 +1,4 @@
+// The plane's mapping from plane units to pixels, line clipping and the label format.
 #include "plane.h"
 
 #include "compat.h"

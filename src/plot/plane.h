@@ -1,3 +1,4 @@
+// The Cartesian plane: its extent, palette, mapping to pixels and label format.
 #pragma once
 
 #include "surface.h"

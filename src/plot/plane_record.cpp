@@ -1,3 +1,4 @@
+// The record of what the plane shows, kept in plane units to be drawn again at any resolution.
 #include "plane_record.h"
 
 #include "compat.h"

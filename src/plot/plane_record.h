@@ -1,3 +1,4 @@
+// The record of what the plane shows since it was last cleared.
 #pragma once
 
 #include "plane.h"

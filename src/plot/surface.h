@@ -1,3 +1,4 @@
+// The one drawing surface of the program, in plane units, and its points and colours.
 #pragma once
 
 #include <cstdint>

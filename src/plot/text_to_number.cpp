@@ -1,3 +1,4 @@
+// The parameter boxes' number reader.
 #include "text_to_number.h"
 
 #include "compat.h"

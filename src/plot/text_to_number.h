@@ -1,3 +1,4 @@
+// The parameter boxes' number reader.
 #pragma once
 
 #include <string_view>

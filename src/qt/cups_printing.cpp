@@ -1,3 +1,4 @@
+// Printing through CUPS, built as a module of its own and loaded at the first print.
 #include "cups_printing.h"
 
 #include <QByteArray>

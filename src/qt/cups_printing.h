@@ -1,3 +1,4 @@
+// The CUPS printing module's interface, as the program loads it.
 #pragma once
 
 #include "shared/texts.h"

@@ -1,3 +1,4 @@
+// The display server chosen before Qt starts: Wayland, X11, or the program's own line.
 #include "display_choice.h"
 
 #include <QDir>

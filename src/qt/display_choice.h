@@ -1,3 +1,4 @@
+// Which display server the program starts on, chosen before the toolkit starts.
 #pragma once
 
 #include <cstdint>

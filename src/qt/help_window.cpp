@@ -1,3 +1,4 @@
+// The Linux help window: the help text in a fixed frame, modeless.
 #include "help_window.h"
 
 #include "icon.h"

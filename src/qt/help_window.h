@@ -1,3 +1,4 @@
+// The Linux help window, Dialog.
 #pragma once
 
 #include "shared/form_layout.h"

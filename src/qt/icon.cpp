@@ -1,3 +1,4 @@
+// The program's icon, from the XPM that both windows carry.
 #include "icon.h"
 
 #include <QPixmap>

@@ -1,3 +1,4 @@
+// The program's icon.
 #pragma once
 
 #include <QIcon>

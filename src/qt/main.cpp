@@ -1,3 +1,4 @@
+// The Linux program's start: the display server, the Italian texts, the main window and the event loop.
 #include "qt/display_choice.h"
 #include "qt/icon.h"
 #include "qt/main_window.h"

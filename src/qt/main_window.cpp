@@ -1,3 +1,5 @@
+// The Linux main window, Form1: its controls built from the shared table, scrolling, fitting and
+// commands.
 #include "main_window.h"
 
 #include "help_window.h"

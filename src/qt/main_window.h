@@ -1,3 +1,4 @@
+// The Linux main window, Form1, and its controls' places in logical pixels.
 #pragma once
 
 #include "pixels.h"

@@ -1,3 +1,4 @@
+// The design's twips as Qt's logical pixels.
 #pragma once
 
 #include "shared/twips.h"

@@ -1,3 +1,4 @@
+// The plane's raster for Qt: labels rendered in Qt's label font, pixels as a QImage.
 #include "plane_canvas.h"
 
 #include "program_font.h"

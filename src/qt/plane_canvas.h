@@ -1,3 +1,4 @@
+// The plane's raster for Qt, seen as a QImage.
 #pragma once
 
 #include "shared/plane_raster.h"

@@ -1,3 +1,4 @@
+// The Linux plane widget: the canvas painted on the screen, redrawn at each resolution.
 #include "plane_widget.h"
 
 #include "pixels.h"

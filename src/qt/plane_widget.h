@@ -1,3 +1,4 @@
+// The Linux plane widget, PicPianoCart.
 #pragma once
 
 #include "plane_canvas.h"

@@ -1,3 +1,4 @@
+// "Stampa" on Linux: the window drawn on the default printer's page, through the CUPS module.
 #include "printing.h"
 
 #include "shared/texts.h"

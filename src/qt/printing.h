@@ -1,3 +1,4 @@
+// "Stampa" on Linux, and where a window lies on a page.
 #pragma once
 
 #include "shared/texts.h"

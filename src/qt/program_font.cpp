@@ -1,3 +1,4 @@
+// The designed fonts, or the stand-ins installed with the program where the machine lacks them.
 #include "program_font.h"
 
 #include "utf8.h"

@@ -1,3 +1,4 @@
+// The designed fonts as Qt fonts.
 #pragma once
 
 #include "shared/fonts.h"

@@ -1,3 +1,4 @@
+// The title bar that help windows and messages draw themselves on Wayland.
 #include "title_bar.h"
 
 #include "shared/texts.h"

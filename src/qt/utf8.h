@@ -1,3 +1,4 @@
+// The shared UTF-8 texts as Qt strings.
 #pragma once
 
 #include <QString>

@@ -1,3 +1,4 @@
+// The plane drawn with a painter at a printer's own resolution.
 #include "vector_plane.h"
 
 #include <QFontMetricsF>

@@ -1,3 +1,4 @@
+// The plane drawn with a painter at a printer's own resolution.
 #pragma once
 
 #include "plot/plane.h"

@@ -1,3 +1,4 @@
+// Requests to the window manager: the task bar and keeping a window above another.
 #include "window_hints.h"
 
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// The fonts the windows ask for, and the stand-ins for machines that lack them.
 #pragma once
 
 #include <array>

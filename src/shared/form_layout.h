@@ -1,3 +1,4 @@
+// The control table: every window's controls as designed, for each front-end to build from.
 #pragma once
 
 #include "fonts.h"

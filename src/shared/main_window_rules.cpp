@@ -1,3 +1,4 @@
+// The main window's rules: the five commands and the messages of their faults.
 #include "main_window_rules.h"
 
 #include "plot/compat.h"

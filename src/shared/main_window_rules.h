@@ -1,3 +1,4 @@
+// The main window's rules, written once over what each front-end answers.
 #pragma once
 
 #include "form_layout.h"

@@ -1,3 +1,4 @@
+// The shared raster: the plane's surface as 32-bit pixels, with its record.
 #include "plane_raster.h"
 
 #include "plot/compat.h"

@@ -1,3 +1,4 @@
+// The shared raster: the plane's surface as 32-bit pixels for every front-end.
 #pragma once
 
 #include "plot/plane.h"

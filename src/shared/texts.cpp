@@ -1,3 +1,4 @@
+// The program's messages put together from their parts.
 #include "texts.h"
 
 #include "plot/compat.h"

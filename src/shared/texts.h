@@ -1,3 +1,4 @@
+// The program's own Italian texts.
 #pragma once
 
 #include "plot/light_curve.h"

@@ -1,3 +1,4 @@
+// The design's units, twips and points, and their pixels.
 #pragma once
 
 namespace lumivar {

@@ -1,6 +1,6 @@
-cmake_minimum_required(VERSION 3.25)
 # Writes the service worker into the site, its cache named after a hash of
 # every file it keeps.
+cmake_minimum_required(VERSION 3.25)
 string(REPLACE "," ";" FILES "${FILES}")
 set(contents "")
 foreach(file IN LISTS FILES)

@@ -1,3 +1,4 @@
+// The Windows help window: its class, layout and window procedure.
 #include "help_window.h"
 
 #include "shared/form_layout.h"

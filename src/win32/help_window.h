@@ -1,3 +1,4 @@
+// The Windows help window, Dialog.
 #pragma once
 
 #include "program.h"

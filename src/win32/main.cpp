@@ -1,3 +1,4 @@
+// The Windows program's start: the window classes, the main window and the message loop.
 #include "help_window.h"
 #include "main_window.h"
 #include "plane_view.h"

@@ -1,3 +1,4 @@
+// The Windows main window, Form1: its controls from the shared table, scrolling and commands.
 #include "main_window.h"
 
 #include "help_window.h"

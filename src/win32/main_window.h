@@ -1,3 +1,4 @@
+// The Windows main window, Form1.
 #pragma once
 
 #include "plane_view.h"

@@ -1,3 +1,4 @@
+// The program's message box on Windows, with Ctrl+C copying it.
 #include "message_box.h"
 
 #include "shared/form_layout.h"

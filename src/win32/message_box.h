@@ -1,3 +1,4 @@
+// The program's message box on Windows.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The Windows plane window: the shared raster painted at the window's dots per inch.
 #include "plane_view.h"
 
 #include "shared/form_layout.h"

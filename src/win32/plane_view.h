@@ -1,3 +1,4 @@
+// The Windows plane window, PicPianoCart.
 #pragma once
 
 #include "shared/plane_raster.h"

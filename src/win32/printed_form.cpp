@@ -1,3 +1,4 @@
+// The main window drawn on a printer's page with GDI, one function per kind of control.
 #include "printed_form.h"
 
 #include "win32.h"

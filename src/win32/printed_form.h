@@ -1,3 +1,4 @@
+// The main window as printed: what it shows, and its drawing on a page.
 #pragma once
 
 #include "plot/plane.h"

@@ -1,3 +1,4 @@
+// "Stampa" on Windows: the job handed to the spooler on a thread, one at a time.
 #include "printing.h"
 
 #include "printed_form.h"

@@ -1,3 +1,4 @@
+// "Stampa" on Windows.
 #pragma once
 
 #include "printed_form.h"

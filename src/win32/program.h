@@ -1,3 +1,4 @@
+// What every window of the Windows program shares.
 #pragma once
 
 #include "printing.h"

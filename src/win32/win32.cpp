@@ -1,3 +1,4 @@
+// Windows API helpers: text conversions, window classes, dots per inch and fonts.
 #include "win32.h"
 
 #include "shared/form_layout.h"

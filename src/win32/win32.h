@@ -1,3 +1,4 @@
+// Windows API helpers: RAII handles, fonts and dots per inch.
 #pragma once
 
 #include "shared/fonts.h"

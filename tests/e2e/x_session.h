@@ -1,3 +1,4 @@
+// The end-to-end tests' sessions: a private X server, a nested compositor, the program driven.
 #pragma once
 
 #include "pixel_count.h"
