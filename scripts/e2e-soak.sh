@@ -51,6 +51,7 @@ tally() { # name, command...
     if "$@" >"$log/run.log" 2>&1; then
         passes[$name]=$((${passes[$name]:-0} + 1))
         passed=$((passed + 1))
+        echo "passed: $name"
     else
         failed=$((failed + 1))
         cp "$log/run.log" "$log/$(tr -c 'a-zA-Z0-9_-' _ <<<"$name")-$failed.log"
@@ -58,7 +59,8 @@ tally() { # name, command...
     fi
 }
 
-suites=$(ctest --test-dir "$build" -N -L 'e2e|web|windows' | sed -n 's/^ *Test *#[0-9]*: //p')
+# The wine prefix's set-up and clean-up come with the suites that need them.
+suites=$(ctest --test-dir "$build" -N -L 'e2e|web|windows' | sed -n 's/^ *Test *#[0-9]*: //p' | grep -v '^wine_prefix_')
 for _ in $(seq "$runs"); do
     for suite in $suites; do
         tally "$suite" ctest --test-dir "$build" -R "^$suite\$" --output-on-failure
