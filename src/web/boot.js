@@ -42,7 +42,7 @@
     // kHoldMs, and the page takes it before showing anything. Past that, a
     // new version is taken as soon as it is installed, unless the user has
     // begun; then it waits for the next visit.
-    var kHoldMs = 5000;
+    var kHoldMs = 10000;
     var held = [];
     var current = false;
 
