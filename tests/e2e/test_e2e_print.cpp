@@ -383,7 +383,7 @@ void TestEndToEndPrint::serverFailuresAreReported()
     const auto message = m_program->dismissMessage();
     qInfo("%s: message after %lld ms: %s", QTest::currentDataTag(), clock.elapsed(),
           qPrintable(message.value_or(QString())));
-    QVERIFY2(message, "a message box");
+    QVERIFY2(message, qPrintable(m_program->dismissProblem()));
     QVERIFY(m_program->isRunning());
     // Not idle: a print given up on may still be working in the background.
     QVERIFY2(waitUntil([&] { return m_program->planeInterior() == plane; }), "the plane as before the print");
@@ -396,7 +396,7 @@ void TestEndToEndPrint::serverFailuresAreReported()
         const auto again = m_program->dismissMessage();
         QVERIFY2(
             again && again->startsWith(QStringLiteral("La stampa precedente non è ancora stata consegnata")),
-            qPrintable(again.value_or(QString())));
+            qPrintable(again.value_or(m_program->dismissProblem())));
         m_program->clickControl(lumivar::Form1Control::Command4);
         QVERIFY2(m_session->waitForWindows(QStringLiteral("Lumivar 1.0"), 0),
                  "every window closed at «Chiudi»");

@@ -544,14 +544,28 @@ std::optional<QString> Lumivar::dismissMessage() const
     const QString title = QString::fromUtf8(lumivar::kProgramTitle.data());
     const QString main = mainWindowId();
     QString box;
+    QStringList seen;
+    const auto failed = [&](const QString& awaited) {
+        m_dismissProblem =
+            QStringLiteral("awaited %1 (windows titled \"%2\": %3; active: %4)")
+                .arg(awaited, title, seen.join(QLatin1Char(' ')),
+                     m_session.run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")})
+                         .value_or(QString())
+                         .trimmed());
+        return std::nullopt;
+    };
+    m_dismissProblem.clear();
     const bool shown = waitUntil([&] {
-        const QStringList windows = m_session.windows(title);
-        box = windows.size() == 2 ? windows.value(windows.indexOf(main) == 0 ? 1 : 0) : QString();
+        seen = m_session.windows(title);
+        box = seen.size() == 2 ? seen.value(seen.indexOf(main) == 0 ? 1 : 0) : QString();
         return !box.isEmpty();
     });
+    if (!shown) {
+        return failed(QStringLiteral("a message box beside the main window"));
+    }
     // Enter goes to whichever window has the focus: wait until it is the box.
-    if (!shown || !m_session.waitForActive(box)) {
-        return std::nullopt;
+    if (!m_session.waitForActive(box)) {
+        return failed(QStringLiteral("the message box %1 active").arg(box));
     }
     // The clipboard is emptied first, so that what it holds next is this box's.
     const QStringList clipboard{QStringLiteral("-selection"), QStringLiteral("clipboard")};
@@ -566,7 +580,13 @@ std::optional<QString> Lumivar::dismissMessage() const
     });
     m_session.key(QStringLiteral("Return"));
     if (!m_session.waitForWindows(title, 1)) {
-        return std::nullopt;
+        seen = m_session.windows(title);
+        return failed(QStringLiteral("the message box gone after Enter"));
+    }
+    // A click sent before the owner is enabled and active again would be lost.
+    if (!m_session.waitForActive(main)) {
+        seen = m_session.windows(title);
+        return failed(QStringLiteral("the main window %1 active again").arg(main));
     }
     // Windows copies the title, the text and the buttons, each between rules.
     const QString rule = QStringLiteral("---------------------------");

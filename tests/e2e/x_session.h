@@ -204,9 +204,11 @@ public:
     [[nodiscard]] PlaneSeen awaitPlane(const PlaneCheck& check) const;
 
     // Waits for a message box with the program's title, copies its text with
-    // Ctrl+C, closes it with Enter and waits until it has gone. Nothing when
-    // no message box came.
+    // Ctrl+C, closes it with Enter and waits until it has gone and the main
+    // window is active again. Nothing when a step failed: dismissProblem()
+    // then says which.
     std::optional<QString> dismissMessage() const;
+    [[nodiscard]] const QString& dismissProblem() const { return m_dismissProblem; }
     // The X id of the main window.
     [[nodiscard]] QString mainWindowId() const;
 
@@ -214,4 +216,5 @@ private:
     const XSession& m_session;
     QProcess m_process;
     mutable QString m_mainWindow; // once found, whatever its size
+    mutable QString m_dismissProblem;
 };
