@@ -20,12 +20,12 @@ scripts/build.sh windows web "$preset" >/dev/null || exit 2
 # The preset's own test environment (the sanitizers' options), from the one
 # place that states it.
 eval "$(/usr/bin/python3 - "$preset" <<'PY'
-import json, shlex, sys
+import json, os, shlex, sys
 presets = json.load(open("CMakePresets.json"))["testPresets"]
 for preset in presets:
     if preset["name"] == sys.argv[1]:
         for name, value in preset.get("environment", {}).items():
-            print(f"export {name}={shlex.quote(value.replace('${sourceDir}', '.'))}")
+            print(f"export {name}={shlex.quote(value.replace('${sourceDir}', os.getcwd()))}")
 PY
 )"
 
