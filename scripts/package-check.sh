@@ -76,7 +76,21 @@ for _ in $(seq 100); do
     xdotool search --onlyvisible --name '^Lumivar 1\.0$' >/dev/null 2>&1 && break
     sleep 0.1
 done
-xdotool search --onlyvisible --name '^Lumivar 1\.0$' >/dev/null || { echo "the installed program showed no window" >&2; exit 1; }
-kill "$program"
-wait "$program" 2>/dev/null || true
-echo "installed program started from its desktop entry"
+window=$(xdotool search --onlyvisible --name '^Lumivar 1\.0$' | head -n1)
+[ -n "$window" ] || { echo "the installed program showed no window" >&2; exit 1; }
+# Closed as a user would, with «Chiudi», four tabs from the plane that has
+# the focus at start, so that how it ended tells whether it ended well.
+xdotool windowfocus --sync "$window" key Tab Tab Tab Tab space
+for _ in $(seq 100); do
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$program" 2>/dev/null; then
+    kill "$program"
+    echo "the installed program still ran 10 s after «Chiudi»" >&2
+    exit 1
+fi
+status=0
+wait "$program" || status=$?
+[ "$status" -eq 0 ] || { echo "the installed program ended with status $status" >&2; exit 1; }
+echo "installed program started from its desktop entry and ended by «Chiudi»"
