@@ -410,7 +410,7 @@ void TestEndToEndWindow::onWaylandAtEachScale()
         && !session.run(QStringLiteral("mutter"), {QStringLiteral("--help")})
                 .value_or(QString())
                 .contains(QLatin1String("--nested"))) {
-        QSKIP("this mutter has no nested mode (GNOME 47 dropped it)");
+        QSKIP("this mutter has no nested mode");
     }
     std::optional<NestedCompositor> nested; // a busy machine may lose a start: once more
     for (int attempt = 0; attempt < 2 && (!nested || !nested->startFailure().isEmpty()); ++attempt) {
