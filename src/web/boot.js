@@ -85,13 +85,12 @@
             worker.addEventListener('statechange', take);
             take();
         }
+        setTimeout(isCurrent, kHoldMs);
         if (!returning) {
             isCurrent(); // the first worker takes the page by itself
-        }
-        setTimeout(isCurrent, kHoldMs);
-        // Asked of the server directly: a browser may take seconds to start
-        // its own check of a known worker.
-        if (returning) {
+        } else {
+            // Asked of the server directly: a browser may take seconds to
+            // start its own check of a known worker.
             Promise.all([fetch('sw.js', {cache: 'no-store'}).then(function (answer) {
                 return answer.ok ? answer.text() : '';
             }), caches.keys()]).then(function (found) {
