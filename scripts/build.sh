@@ -11,7 +11,8 @@ jobs=$(nproc)
 presets=()
 for preset in "$@"; do
     presets+=("$preset")
-    if [ "$preset" = windows ] && ! wine --version >/dev/null 2>&1; then
+    # The 32-bit loader itself: Debian's `wine` falls back to 64 bits.
+    if [ "$preset" = windows ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
         presets+=(windows64)
     fi
 done
