@@ -34,11 +34,13 @@ cmake --build --preset release --target lumivar lumivar_icon
 
 # Desktops name a running program and show its icon from its desktop entry:
 # where Lumivar is not installed, the user gets one for this build.
-app_id=it.lumivar.Lumivar
+# The build made the entry, named after the application id.
+entry=$(ls build/release/*.desktop)
+app_id=$(basename "$entry" .desktop)
 if [ ! -e "/usr/share/applications/$app_id.desktop" ] && [ ! -e "/usr/local/share/applications/$app_id.desktop" ]; then
     data=${XDG_DATA_HOME:-$HOME/.local/share}
     mkdir -p "$data/applications" "$data/icons/hicolor/32x32/apps" "$data/icons/hicolor/scalable/apps"
-    sed "s|^Exec=.*|Exec=\"$PWD/build/release/src/qt/lumivar\"|" "resources/$app_id.desktop" >"$data/applications/$app_id.desktop"
+    sed "s|^Exec=.*|Exec=\"$PWD/build/release/src/qt/lumivar\"|" "$entry" >"$data/applications/$app_id.desktop"
     cp "build/release/$app_id.png" "$data/icons/hicolor/32x32/apps/$app_id.png"
     cp resources/lumivar.svg "$data/icons/hicolor/scalable/apps/$app_id.svg"
 fi

@@ -5,12 +5,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-desktop=resources/it.lumivar.Lumivar.desktop
+# As the build made them from their templates in resources/.
+desktop=$(ls build/release/*.desktop)
 desktop-file-validate "$desktop"
 # Lumivar has no website, and names none rather than one that never
 # resolves: newer validators warn of the missing homepage, and only of that
 # may they warn.
-metainfo=resources/it.lumivar.Lumivar.metainfo.xml
+metainfo=$(ls build/release/*.metainfo.xml)
 report=$(appstreamcli validate --no-net "$metainfo" 2>&1) && valid=0 || valid=$?
 printf '%s\n' "$report"
 if [ "$valid" -ne 0 ]; then
@@ -22,7 +23,7 @@ if [ "$valid" -ne 0 ]; then
 fi
 # Offline, the validators cannot tell an address that never resolves: no
 # reserved or local name may stand in one.
-if grep -hoE '[a-z]+://[^"<> ]+' resources/*.xml resources/*.desktop |
+if grep -hoE '[a-z]+://[^"<> ]+' "$metainfo" "$desktop" |
     grep -E '://([^/]*\.)?(example(\.(com|net|org))?|invalid|test|localhost)([:/]|$)'; then
     echo "addresses that do not exist" >&2
     exit 1

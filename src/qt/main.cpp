@@ -1,7 +1,9 @@
 // The Linux program's start: the display server, the Italian texts, the main window and the event loop.
+#include "identity.h"
 #include "qt/display_choice.h"
 #include "qt/icon.h"
 #include "qt/main_window.h"
+#include "qt/utf8.h"
 #include "shared/texts.h"
 
 #include <QApplication>
@@ -45,10 +47,10 @@ int main(int argc, char* argv[])
     }
 #endif
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Lumivar"));
-    QApplication::setApplicationVersion(QStringLiteral(LUMIVAR_VERSION));
+    QApplication::setApplicationName(lumivar::fromUtf8(lumivar::kProgramName));
+    QApplication::setApplicationVersion(lumivar::fromUtf8(lumivar::kProgramVersion));
     // Shells find the icon and group the windows with the launcher by it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("it.lumivar.Lumivar"));
+    QGuiApplication::setDesktopFileName(lumivar::fromUtf8(lumivar::kApplicationId));
     QApplication::setWindowIcon(lumivar::programIcon());
 
     // The interface is Italian, Qt's own texts (menus of the boxes, buttons of

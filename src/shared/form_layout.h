@@ -16,7 +16,6 @@
 // font and accessible texts, for each front-end to build its windows from.
 namespace lumivar {
 
-inline constexpr std::string_view kProgramName = "Lumivar";
 inline constexpr std::string_view kProgramTitle = "Lumivar 1.0";
 
 enum class ControlKind : std::uint8_t { DrawingBox, CheckBox, PushButton, TextBox, Label };

@@ -1,6 +1,7 @@
 // "Stampa" on Windows: the job handed to the spooler on a thread, one at a time.
 #include "printing.h"
 
+#include "identity.h"
 #include "printed_form.h"
 #include "shared/texts.h"
 #include "win32.h"
