@@ -112,8 +112,8 @@ std::uint64_t sessionPixels(double ratio)
     for (const Pixel pixel :
          std::span(raster.pixels(), std::size_t(raster.deviceWidth()) * std::size_t(raster.deviceHeight()))) {
         // As colours: the browser keeps its pixels in another byte order.
-        const Rgb colour = toRgb(pixel);
-        hash.add(0xff000000U | (Pixel{colour.red} << 16U) | (Pixel{colour.green} << 8U) | Pixel{colour.blue});
+        const auto byte = [pixel](unsigned shift) { return (pixel >> shift) & 0xffU; };
+        hash.add(0xff000000U | (byte(kRedShift) << 16U) | (byte(8U) << 8U) | byte(kBlueShift));
     }
     return hash.value();
 }

@@ -3,6 +3,7 @@
 #include "qt/help_window.h"
 #include "qt/icon.h"
 #include "qt/main_window.h"
+#include "qt/plane_widget.h"
 #include "qt/utf8.h"
 #include "shared/texts.h"
 
@@ -78,6 +79,12 @@ private:
         edit->setText(text);
     }
     void tick(bool on) { m_form->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(on); }
+
+    // The plane, found as the window names each control: by its designed name.
+    [[nodiscard]] PlaneWidget& planeWidget() const
+    {
+        return *m_form->findChild<PlaneWidget*>(QStringLiteral("PicPianoCart"));
+    }
 
     QPointer<Form1> m_form;
     QStringList m_messages;
@@ -165,7 +172,7 @@ void TestMainWindow::windowProperties()
     m_form->show();
     m_form->resize(1000, 900);
     QCOMPARE(m_form->findChild<QWidget*>(QStringLiteral("Command5"))->geometry(), QRect(8, 680, 161, 20));
-    QCOMPARE(m_form->plane().outerWidthTwips(), 11175.0F);
+    QCOMPARE(planeWidget().outerWidthTwips(), 11175.0F);
 
     // Smaller than its design, the window scrolls over it; at its size again,
     // the scroll bars go.
@@ -216,7 +223,7 @@ void TestMainWindow::tabOrderAndInitialFocus()
     m_form->show();
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
-    QCOMPARE(QApplication::focusWidget(), &m_form->plane());
+    QCOMPARE(QApplication::focusWidget(), &planeWidget());
 
     const QStringList expected{"Check1", "Command1", "Command2", "Command4", "Text1",       "Command3",
                                "Text2",  "Text3",    "Text4",    "Command5", "PicPianoCart"};
@@ -239,7 +246,7 @@ void TestMainWindow::enterClicksTheFocusedButton()
     QSignalSpy clicked(button("Command2"), &QPushButton::clicked);
     QTest::keyClick(button("Command2"), Qt::Key(key));
     QCOMPARE(clicked.size(), 1);
-    QVERIFY(countColour(m_form->plane().image(), kGrid) > 0);
+    QVERIFY(countColour(planeWidget().image(), kGrid) > 0);
 }
 
 void TestMainWindow::everyControlIsNamedForAssistiveTechnology()
@@ -266,13 +273,13 @@ void TestMainWindow::everyControlIsNamedForAssistiveTechnology()
             QVERIFY(!accessible->text(QAccessible::Description).isEmpty());
         }
     }
-    QAccessibleInterface* plane = QAccessible::queryAccessibleInterface(&m_form->plane());
+    QAccessibleInterface* plane = QAccessible::queryAccessibleInterface(&planeWidget());
     QVERIFY(plane->text(QAccessible::Description).contains(QStringLiteral("curva di luce")));
 }
 
 void TestMainWindow::startsEmptyAndWhite()
 {
-    const QImage& image = m_form->plane().image();
+    const QImage& image = planeWidget().image();
     QCOMPARE(image.size(), QSize(741, 541));
     QCOMPARE(countColour(image, qRgb(255, 255, 255)), 741 * 541);
 }
@@ -283,14 +290,14 @@ void TestMainWindow::curvesOverlay()
     type(2, QStringLiteral("1"));
     type(3, QStringLiteral("5"));
     click("Command1");
-    const QImage first = m_form->plane().image().copy();
+    const QImage first = planeWidget().image().copy();
     const int firstRed = countColour(first, kRed);
     QVERIFY(firstRed > 500);
 
     type(3, QStringLiteral("-9"));
     type(4, QStringLiteral("2,5")); // read as 2
     click("Command1");
-    const QImage both = m_form->plane().image();
+    const QImage both = planeWidget().image();
     int kept = 0;
     for (int row = 0; row < first.height(); ++row) {
         for (int column = 0; column < first.width(); ++column) {
@@ -309,7 +316,7 @@ void TestMainWindow::curvesOverlay()
     QVERIFY(kept > firstRed / 2);
     QVERIFY(countColour(both, kRed) > firstRed + 500);
     // The second curve: y = -9 sin(x) + 2 at x = pi/2 is -7.
-    const auto at = m_form->plane().mapping().pixelOf({1.5707964F, -7.0F});
+    const auto at = planeWidget().mapping().pixelOf({1.5707964F, -7.0F});
     bool nearby = false;
     for (int dy = -1; dy <= 1; ++dy) {
         nearby = nearby || both.pixel(at->column, at->row + dy) == kRed;
@@ -317,7 +324,7 @@ void TestMainWindow::curvesOverlay()
     QVERIFY(nearby);
 
     click("Command2");
-    QCOMPARE(countColour(m_form->plane().image(), kRed), 0);
+    QCOMPARE(countColour(planeWidget().image(), kRed), 0);
     QVERIFY(m_messages.isEmpty());
 }
 
@@ -342,7 +349,7 @@ void TestMainWindow::manyWindowsPlotsAndResets()
         click("Command2");
     }
     click("Command1");
-    QVERIFY(countColour(m_form->plane().image(), kRed) > 500);
+    QVERIFY(countColour(planeWidget().image(), kRed) > 500);
     QVERIFY(m_messages.isEmpty());
 }
 
@@ -364,10 +371,10 @@ void TestMainWindow::printSendsTheWholeWindow()
 
     const PrintFailure refused{PrintProblem::Refused, "ufficio", {}};
     m_form->setPrintFunction([&refused](QWidget&) { return std::optional(refused); });
-    const QImage plane = m_form->plane().image().copy();
+    const QImage plane = planeWidget().image().copy();
     click("Command3");
     QCOMPARE(m_messages, QStringList{fromUtf8(printFailureMessage(refused))});
-    QCOMPARE(m_form->plane().image(), plane);
+    QCOMPARE(planeWidget().image(), plane);
 }
 
 void TestMainWindow::printWithoutPrinterIsReported()
@@ -408,7 +415,7 @@ void TestMainWindow::closingHelpLeavesThePlane()
 {
     m_form->show();
     click("Command2");
-    const QImage plane = m_form->plane().image().copy();
+    const QImage plane = planeWidget().image().copy();
     click("Command5");
     QPointer<Dialog> help = helpWindows().value(0);
     QVERIFY(help);
@@ -416,7 +423,7 @@ void TestMainWindow::closingHelpLeavesThePlane()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(help.isNull());
     QVERIFY(m_form->isVisible());
-    QCOMPARE(m_form->plane().image(), plane);
+    QCOMPARE(planeWidget().image(), plane);
 }
 
 void TestMainWindow::closeBoxLeavesHelpOpen()

@@ -1,4 +1,5 @@
 // Tests of "Stampa" on Linux, to PDF.
+#include "form1_rect.h"
 #include "qt/main_window.h"
 #include "qt/printing.h"
 

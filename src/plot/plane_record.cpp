@@ -116,10 +116,4 @@ void PlaneRecord::replay(Surface& target, Rgb colour) const
     }
 }
 
-std::size_t PlaneRecord::memoryBytes() const
-{
-    return sizeof(*this) + m_points.capacity() * sizeof(std::uint64_t)
-           + m_pointsAbove.capacity() * sizeof(CellBits) + m_strokes.capacity() * sizeof(Stroke);
-}
-
 } // namespace lumivar

@@ -58,8 +58,6 @@ public:
     // Draws everything again on a surface, lowest first, points in `colour`.
     void replay(Surface& target, Rgb colour) const;
 
-    [[nodiscard]] std::size_t memoryBytes() const;
-
 private:
     // A word holds a square of 8 x 8 cells, 2 x 2 pixels: a curve's
     // neighbouring samples land in the same or a nearby word.

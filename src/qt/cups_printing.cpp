@@ -1,5 +1,6 @@
 // Printing through CUPS, built as a module of its own and loaded at the first print.
 #include "cups_printing.h"
+#include "print_failure.h"
 
 #include <QByteArray>
 #include <QMarginsF>
@@ -19,11 +20,6 @@
 namespace lumivar {
 
 namespace {
-
-PrintFailure failure(PrintProblem problem, const QString& printer = {}, const QString& serviceReason = {})
-{
-    return {problem, printer.toStdString(), serviceReason.toStdString()};
-}
 
 // A print server that does not answer within this time is taken as gone,
 // for connecting and for every answer it owes.
@@ -213,12 +209,12 @@ std::optional<PrintFailure> submitJob(http_t* http, const cups_dest_t& dest, con
         return std::nullopt;
     }
     if (!response && serverLost(http)) {
-        return failure(PrintProblem::ServiceSilent);
+        return printFailure(PrintProblem::ServiceSilent);
     }
     if (cupsLastError() == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS) {
-        return failure(PrintProblem::NotAccepting, name);
+        return printFailure(PrintProblem::NotAccepting, name);
     }
-    return failure(PrintProblem::Refused, name, QString::fromUtf8(cupsLastErrorString()));
+    return printFailure(PrintProblem::Refused, name, QString::fromUtf8(cupsLastErrorString()));
 }
 
 // Qt's own CUPS back end drops the answer of the print server, so a refused
@@ -228,37 +224,37 @@ std::optional<PrintFailure> printThroughCups(const PageRenderer& render, const Q
 {
     const Connection http = connectToServer();
     if (!http) {
-        return failure(PrintProblem::ServiceSilent);
+        return printFailure(PrintProblem::ServiceSilent);
     }
     const std::unique_ptr<cups_dest_t, DestDeleter> dest(cupsGetNamedDest(http.get(), nullptr, nullptr));
     if (!dest) {
-        return failure(unlessLost(http.get(), PrintProblem::NoPrinter));
+        return printFailure(unlessLost(http.get(), PrintProblem::NoPrinter));
     }
     const QString name = QString::fromLocal8Bit(dest->name);
     const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
     if (accepting != nullptr && QLatin1String(accepting) == QLatin1String("false")) {
-        return failure(PrintProblem::NotAccepting, name);
+        return printFailure(PrintProblem::NotAccepting, name);
     }
     const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
     if (state != nullptr && QByteArray(state).toInt() == IPP_PSTATE_STOPPED) {
-        return failure(PrintProblem::PrinterStopped, name);
+        return printFailure(PrintProblem::PrinterStopped, name);
     }
     const std::unique_ptr<cups_dinfo_t, DestInfoDeleter> info(cupsCopyDestInfo(http.get(), dest.get()));
     if (!info) {
-        return failure(unlessLost(http.get(), PrintProblem::PageNotPrepared));
+        return printFailure(unlessLost(http.get(), PrintProblem::PageNotPrepared));
     }
     const auto paper = jobPaper(http.get(), dest.get(), info.get());
     if (!paper) {
-        return failure(unlessLost(http.get(), PrintProblem::PageNotPrepared));
+        return printFailure(unlessLost(http.get(), PrintProblem::PageNotPrepared));
     }
 
     QTemporaryDir folder;
     if (!folder.isValid()) {
-        return failure(PrintProblem::PageNotPrepared);
+        return printFailure(PrintProblem::PageNotPrepared);
     }
     const QString pdf = folder.filePath(QStringLiteral("lumivar.pdf"));
     if (!render(pageLayout(*paper), pdf)) {
-        return failure(PrintProblem::PageNotPrepared);
+        return printFailure(PrintProblem::PageNotPrepared);
     }
     // The destination's options, the user's own defaults for it included,
     // go with the job as lp(1) sends them; the paper is named once, as the

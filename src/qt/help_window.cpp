@@ -11,6 +11,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QWindow>
 
 namespace lumivar {
 
@@ -47,6 +48,20 @@ void Dialog::changeEvent(QEvent* event)
     if (event->type() == QEvent::WindowStateChange && isVisible()) {
         keepOutOfTaskbar(*this, !isMinimized());
     }
+}
+
+void openDialog(QWidget& mainWindow)
+{
+    auto* help = new Dialog;
+    help->setAttribute(Qt::WA_DeleteOnClose);
+    // Transient for the main window, on Wayland and X11 alike: kept above
+    // it, where a window out of the task bar would otherwise be lost behind
+    // it at the first click on it.
+    help->winId();
+    help->windowHandle()->setTransientParent(mainWindow.windowHandle());
+    help->show();
+    keepOutOfTaskbar(*help);
+    keepAbove(*help, mainWindow);
 }
 
 } // namespace lumivar

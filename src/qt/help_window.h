@@ -19,4 +19,7 @@ protected:
     void changeEvent(QEvent* event) override;
 };
 
+// Opens one more help window over `mainWindow`, at its designed place.
+void openDialog(QWidget& mainWindow);
+
 } // namespace lumivar

@@ -4,25 +4,22 @@
 
 #include "help_window.h"
 #include "icon.h"
+#include "message_box.h"
 #include "printing.h"
 #include "program_font.h"
 #include "shared/texts.h"
-#include "title_bar.h"
+#include "shared/window_fit.h"
 #include "utf8.h"
-#include "window_hints.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -91,20 +88,6 @@ QWidget* createControl(const ControlEntry& entry, QWidget* parent)
     return control;
 }
 
-void showMessageBox(QWidget* parent, const QString& message)
-{
-    QMessageBox box(QMessageBox::Warning, fromUtf8(kProgramTitle), message, QMessageBox::Ok, parent);
-    if (drawsOwnTitleBar()) {
-        addTitleBar(box);
-    }
-    // Ctrl+C copies the message, as the desktop the program was designed for
-    // does, to paste it into a request for help.
-    const auto* copy = new QShortcut(QKeySequence::Copy, &box);
-    QObject::connect(copy, &QShortcut::activated, &box,
-                     [message] { QGuiApplication::clipboard()->setText(message); });
-    box.exec();
-}
-
 } // namespace
 
 class Form1::Platform final : public Form1Platform {
@@ -127,16 +110,7 @@ public:
     }
     [[nodiscard]] bool openHelpWindow() override
     {
-        auto* help = new Dialog;
-        help->setAttribute(Qt::WA_DeleteOnClose);
-        // Transient for the main window, on Wayland and X11 alike: kept above
-        // it, where a window out of the task bar would otherwise be lost
-        // behind it at the first click on it.
-        help->winId();
-        help->windowHandle()->setTransientParent(m_form.windowHandle());
-        help->show();
-        keepOutOfTaskbar(*help);
-        keepAbove(*help, m_form);
+        openDialog(m_form);
         return true;
     }
     void endProgram() override
@@ -253,10 +227,8 @@ constexpr int kUnannouncedBarPx = 32;
 
 void Form1::fitToScreen()
 {
-    // Not every window manager keeps a new window within the screen: the
-    // window takes the design's size, or what the screen's usable area
-    // leaves of it, and the scroll bars do the rest. Wayland tells neither
-    // the work area nor, through XWayland under some compositors, the frame.
+    // Wayland tells neither the work area nor, through XWayland under some
+    // compositors, the frame.
     QRect available = screen()->availableGeometry();
     if (available == screen()->geometry()) {
         available.setTop(available.top() + kUnannouncedBarPx);
@@ -267,20 +239,17 @@ void Form1::fitToScreen()
     }
     m_usable = available.marginsRemoved(frame).size();
     const QSize design = m_client->size();
-    const int height = std::min(design.height(), m_usable.height());
-    // Short of height, the vertical bar takes its width from the design,
-    // unless the window grows by it.
-    const int bar = height < design.height() ? m_scroller->verticalScrollBar()->sizeHint().width() : 0;
-    const int width = std::min(design.width() + bar, m_usable.width());
-    if (size() != QSize(width, height)) {
-        resize(width, height);
-    }
-    const QSize outer(width + frame.left() + frame.right(), height + frame.top() + frame.bottom());
     const QPoint placed = frameGeometry().topLeft();
-    const QPoint within(std::clamp(placed.x(), available.left(), available.right() + 1 - outer.width()),
-                        std::clamp(placed.y(), available.top(), available.bottom() + 1 - outer.height()));
-    if (within != placed) {
-        move(within);
+    const ScreenRect fitted =
+        fitWindowToScreen({design.width(), design.height()}, {m_usable.width(), m_usable.height()},
+                          {available.x(), available.y(), available.width(), available.height()},
+                          {frame.left() + frame.right(), frame.top() + frame.bottom()},
+                          {placed.x(), placed.y()}, m_scroller->verticalScrollBar()->sizeHint().width());
+    if (size() != QSize(fitted.width, fitted.height)) {
+        resize(fitted.width, fitted.height);
+    }
+    if (QPoint(fitted.left, fitted.top) != placed) {
+        move(fitted.left, fitted.top);
     }
 }
 

@@ -21,12 +21,6 @@ class QScrollArea;
 
 namespace lumivar {
 
-// A control's rectangle in the client area, in logical pixels.
-[[nodiscard]] constexpr QRect form1ControlRect(Form1Control control)
-{
-    return toPixels(entryOf(control).geometry);
-}
-
 // The main window: the plane, the four parameter boxes with their labels, the
 // "CURVA" box and the five commands.
 class Form1 final : public QWidget {
@@ -40,7 +34,6 @@ public:
     Form1(Form1&&) = delete;
     Form1& operator=(Form1&&) = delete;
 
-    [[nodiscard]] PlaneWidget& plane() const { return *m_plane; }
     // The designed client area with every control, whatever the window's
     // size: what scrolls when the window is smaller, and what is printed.
     [[nodiscard]] QWidget& client() const { return *m_client; }

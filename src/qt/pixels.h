@@ -9,8 +9,8 @@ namespace lumivar {
 
 [[nodiscard]] constexpr QRect toPixels(TwipsRect twips)
 {
-    return {twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel, twips.width / kTwipsPerPixel,
-            twips.height / kTwipsPerPixel};
+    const LogicalRect pixels = logicalPixels(twips);
+    return {pixels.left, pixels.top, pixels.width, pixels.height};
 }
 
 } // namespace lumivar

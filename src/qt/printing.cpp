@@ -1,6 +1,7 @@
 // "Stampa" on Linux: the window drawn on the default printer's page, through the CUPS module.
 #include "printing.h"
 
+#include "print_failure.h"
 #include "shared/texts.h"
 #include "utf8.h"
 
@@ -29,11 +30,6 @@
 namespace lumivar {
 
 namespace {
-
-PrintFailure failure(PrintProblem problem, const QString& printer = {}, const QString& serviceReason = {})
-{
-    return {problem, printer.toStdString(), serviceReason.toStdString()};
-}
 
 #if LUMIVAR_HAVE_CUPS
 
@@ -147,8 +143,8 @@ std::optional<PrintFailure> printOnDefaultPrinter(QWidget& window, const QString
 #if LUMIVAR_HAVE_CUPS
     PrintThroughCups* const print = cupsPrinting();
     if (print == nullptr) {
-        return failure(PrintProblem::PageNotPrepared, {},
-                       fromUtf8(kPrintModuleMissing) + QStringLiteral(" " LUMIVAR_CUPS_MODULE));
+        return printFailure(PrintProblem::PageNotPrepared, {},
+                            fromUtf8(kPrintModuleMissing) + QStringLiteral(" " LUMIVAR_CUPS_MODULE));
     }
     const QPicture picture = recordWindow(window);
     const QSize size = window.size();
@@ -166,12 +162,12 @@ std::optional<PrintFailure> printOnDefaultPrinter(QWidget& window, const QString
 #else
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
-        return failure(PrintProblem::NoPrinter);
+        return printFailure(PrintProblem::NoPrinter);
     }
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(jobTitle);
     if (!renderPage(printer, window) || printer.printerState() == QPrinter::Error) {
-        return failure(PrintProblem::Refused, info.printerName());
+        return printFailure(PrintProblem::Refused, info.printerName());
     }
     return std::nullopt;
 #endif

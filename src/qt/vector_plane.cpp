@@ -1,6 +1,8 @@
 // The plane drawn with a painter at a printer's own resolution.
 #include "vector_plane.h"
 
+#include "shared/twips.h"
+
 #include <QFontMetricsF>
 #include <QLineF>
 #include <QPaintDevice>
@@ -52,7 +54,7 @@ VectorPlane::~VectorPlane()
 int VectorPlane::layerResolution(const QPainter& painter)
 {
     const double devicePerPixel = std::abs(painter.deviceTransform().m11());
-    const double deviceDpi = painter.device() != nullptr ? painter.device()->logicalDpiX() : 96.0;
+    const double deviceDpi = painter.device() != nullptr ? painter.device()->logicalDpiX() : double{kDesignDpi};
     const double needed = kLeastPixelsPerInch * devicePerPixel / deviceDpi;
     constexpr std::array<int, 4> kResolutions{1, 2, 4, 8};
     const auto* enough = std::find_if(kResolutions.begin(), kResolutions.end() - 1,

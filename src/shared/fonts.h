@@ -25,11 +25,15 @@ inline constexpr FontRequest kBookAntiqua975{"Book Antiqua", 9.75};
 }
 
 // What stands in for a designed family on a machine without it, best first,
-// before the toolkit's own generic family.
-inline constexpr std::array<std::string_view, 5> kSansSerifStandIns{"Microsoft Sans Serif", "Liberation Sans",
-                                                                    "Arimo", "Arial", "DejaVu Sans"};
-inline constexpr std::array<std::string_view, 6> kSerifStandIns{
-    "Palatino Linotype", "Palatino", "TeX Gyre Pagella", "P052", "URW Palladio L", "DejaVu Serif"};
+// before the toolkit's own generic family: the families of Windows, of Linux
+// and of other systems in one list, as each has only some of them. Windows
+// takes only outline faces, the designed one included: "MS Sans Serif" is a
+// bitmap font there, which neither grows with the resolution nor prints.
+inline constexpr std::array<std::string_view, 7> kSansSerifStandIns{
+    "Microsoft Sans Serif", "Tahoma", "Liberation Sans", "Arimo", "Arial", "Verdana", "DejaVu Sans"};
+inline constexpr std::array<std::string_view, 8> kSerifStandIns{
+    "Palatino Linotype", "Palatino",        "TeX Gyre Pagella", "P052",
+    "URW Palladio L",    "Times New Roman", "Georgia",          "DejaVu Serif"};
 
 [[nodiscard]] constexpr std::span<const std::string_view> standInsFor(const FontRequest& request)
 {

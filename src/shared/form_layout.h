@@ -195,6 +195,18 @@ static_assert(indexOf(Form1Control::Command5) + 1 == kForm1Controls.size());
 // The sunken frame around the plane's interior, in logical pixels.
 inline constexpr int kPlaneFrameLogical = 2;
 
+// A check box as Windows draws it: its square, and the gap before its
+// caption, in logical pixels.
+inline constexpr int kCheckBoxSideLogical = 13;
+inline constexpr int kCheckBoxGapLogical = 4;
+
+// The plane's interior, inside that frame, in logical pixels: what the
+// raster is drawn over.
+inline constexpr int kPlaneInteriorWidthLogical =
+    logicalPixels(entryOf(Form1Control::PicPianoCart).geometry).width - 2 * kPlaneFrameLogical;
+inline constexpr int kPlaneInteriorHeightLogical =
+    logicalPixels(entryOf(Form1Control::PicPianoCart).geometry).height - 2 * kPlaneFrameLogical;
+
 // A window as designed: its title, its client area on the screen and its
 // one control, whose text the front-end gives it.
 struct WindowEntry {

@@ -90,7 +90,7 @@ void Form1Rules::closeProgram()
 void Form1Rules::openHelp()
 {
     if (!m_platform.openHelpWindow()) {
-        m_platform.showMessage(kHelpNotOpenedMessage);
+        m_platform.showMessage(m_platform.helpNotOpenedMessage());
     }
 }
 

@@ -36,6 +36,8 @@ public:
     [[nodiscard]] virtual std::optional<PrintFailure> printWindow() = 0;
     // Opens one more help window, modeless; false when none could open.
     [[nodiscard]] virtual bool openHelpWindow() = 0;
+    // What the user reads when no help window could open.
+    [[nodiscard]] virtual std::string_view helpNotOpenedMessage() const { return kHelpNotOpenedMessage; }
     // Ends the program: every window closes, nothing else runs.
     virtual void endProgram() = 0;
 };
@@ -55,8 +57,6 @@ public:
     // What came of printing, now or once a late job ends: nothing to say
     // when it printed.
     void reportPrint(const std::optional<PrintFailure>& outcome);
-
-    [[nodiscard]] const PlotCursor& cursor() const { return m_cursor; }
 
 private:
     void plotCurves();

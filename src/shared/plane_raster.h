@@ -35,13 +35,6 @@ inline constexpr unsigned kBlueShift = 0U;
            | (Pixel{colour.blue} << kBlueShift);
 }
 
-// A pixel's colour, whatever the byte order.
-[[nodiscard]] constexpr Rgb toRgb(Pixel pixel)
-{
-    const auto byte = [pixel](unsigned shift) { return static_cast<std::uint8_t>(pixel >> shift); };
-    return Rgb{byte(kRedShift), byte(8U), byte(kBlueShift)};
-}
-
 // A label's inked device pixels, one run of them at a time, as the front-end's
 // font renders it.
 struct LabelGlyphs {

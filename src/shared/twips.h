@@ -24,4 +24,25 @@ struct TwipsRect {
     int height = 0;
 };
 
+// A length in twips as logical pixels, unrounded, for drawing at another
+// resolution.
+[[nodiscard]] constexpr double twipsToPixels(int twips)
+{
+    return static_cast<double>(twips) / kTwipsPerPixel;
+}
+
+// A place in twips as whole logical pixels, as a window lays itself out.
+struct LogicalRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+[[nodiscard]] constexpr LogicalRect logicalPixels(TwipsRect twips)
+{
+    return {twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel, twips.width / kTwipsPerPixel,
+            twips.height / kTwipsPerPixel};
+}
+
 } // namespace lumivar

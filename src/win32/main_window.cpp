@@ -5,6 +5,7 @@
 #include "message_box.h"
 #include "printing.h"
 #include "shared/texts.h"
+#include "shared/window_fit.h"
 
 #include <algorithm>
 #include <memory>
@@ -102,16 +103,15 @@ HWND Form1::open(Program& program, int showCommand)
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
-    const int height = std::min<int>(frame.bottom - frame.top, work.bottom - work.top);
-    // Short of height, the vertical bar takes its width from the design,
-    // unless the window grows by it.
-    const int bar = height < frame.bottom - frame.top ? GetSystemMetrics(SM_CXVSCROLL) : 0;
-    const int width = std::min<int>(frame.right - frame.left + bar, work.right - work.left);
     RECT placed{};
     GetWindowRect(window, &placed);
-    const int left = std::clamp<int>(placed.left, work.left, work.right - width);
-    const int top = std::clamp<int>(placed.top, work.top, work.bottom - height);
-    SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const ScreenRect fitted =
+        fitWindowToScreen({frame.right - frame.left, frame.bottom - frame.top},
+                          {work.right - work.left, work.bottom - work.top},
+                          {work.left, work.top, work.right - work.left, work.bottom - work.top}, {},
+                          {placed.left, placed.top}, GetSystemMetrics(SM_CXVSCROLL));
+    SetWindowPos(window, nullptr, fitted.left, fitted.top, fitted.width, fitted.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     return window;

@@ -84,9 +84,7 @@ void PlaneView::fit(int dpi)
         m_labelFont = createFont(kSansSerif825, dpi, FontUse::Unsmoothed);
         m_dpi = dpi;
     }
-    const TwipsRect designed = entryOf(Form1Control::PicPianoCart).geometry;
-    m_raster.resize(designed.width / kTwipsPerPixel - 2 * kPlaneFrameLogical,
-                    designed.height / kTwipsPerPixel - 2 * kPlaneFrameLogical, double(dpi) / kDesignDpi);
+    m_raster.resize(kPlaneInteriorWidthLogical, kPlaneInteriorHeightLogical, double(dpi) / kDesignDpi);
     InvalidateRect(m_window, nullptr, FALSE);
 }
 

@@ -43,8 +43,8 @@ struct PageTransform {
 // The designed area fitted into the printable area, centred.
 PageTransform fitOnPage(HDC printer)
 {
-    const double designWidth = double(kForm1ClientTwips.width) / kTwipsPerPixel;
-    const double designHeight = double(kForm1ClientTwips.height) / kTwipsPerPixel;
+    const double designWidth = twipsToPixels(kForm1ClientTwips.width);
+    const double designHeight = twipsToPixels(kForm1ClientTwips.height);
     const double pageWidth = GetDeviceCaps(printer, HORZRES);
     const double pageHeight = GetDeviceCaps(printer, VERTRES);
     const double dpiX = std::max(1, GetDeviceCaps(printer, LOGPIXELSX));
@@ -154,10 +154,10 @@ struct ControlPlace {
     int edge; // a logical pixel's lines on the device, at least one dot
 
     ControlPlace(const PageTransform& page, const TwipsRect& geometry)
-        : left(double(geometry.left) / kTwipsPerPixel)
-        , top(double(geometry.top) / kTwipsPerPixel)
-        , right(left + double(geometry.width) / kTwipsPerPixel)
-        , bottom(top + double(geometry.height) / kTwipsPerPixel)
+        : left(twipsToPixels(geometry.left))
+        , top(twipsToPixels(geometry.top))
+        , right(left + twipsToPixels(geometry.width))
+        , bottom(top + twipsToPixels(geometry.height))
         , device(page.rect(left, top, right, bottom))
         , edge(std::max(1, static_cast<int>(std::lround(page.scaleY))))
     {
@@ -198,7 +198,7 @@ void drawCheckBox(HDC dc, const PageTransform& page, const ControlPlace& place, 
                   bool checked)
 {
     const int edge = place.edge;
-    const int box = page.y(place.top + 13) - page.y(place.top);
+    const int box = page.y(place.top + kCheckBoxSideLogical) - page.y(place.top);
     const int boxTop = (place.device.top + place.device.bottom - box) / 2;
     const RECT square{place.device.left, boxTop, place.device.left + box, boxTop + box};
     FillRect(dc, &square, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -212,7 +212,7 @@ void drawCheckBox(HDC dc, const PageTransform& page, const ControlPlace& place, 
         LineTo(dc, square.right - inset, square.top + inset);
     }
     RECT caption = place.device;
-    caption.left = square.right + page.x(place.left + 4) - page.x(place.left);
+    caption.left = square.right + page.x(place.left + kCheckBoxGapLogical) - page.x(place.left);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &caption,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
@@ -261,8 +261,8 @@ void drawControl(HDC dc, const PageTransform& page, const PrintedForm& form, std
 void drawForm(HDC dc, const PrintedForm& form)
 {
     const PageTransform page = fitOnPage(dc);
-    const double width = double(kForm1ClientTwips.width) / kTwipsPerPixel;
-    const double height = double(kForm1ClientTwips.height) / kTwipsPerPixel;
+    const double width = twipsToPixels(kForm1ClientTwips.width);
+    const double height = twipsToPixels(kForm1ClientTwips.height);
     const RECT area = page.rect(0, 0, width, height);
     const Brush face(CreateSolidBrush(RGB(240, 240, 240)));
     FillRect(dc, &area, face.get());

@@ -118,21 +118,21 @@ bool hasOutlineFamily(const wchar_t* family)
     return found;
 }
 
-// The designed family's outline twin, then the outline fonts nearest to it
-// that Windows systems have: the designed sans serif is a bitmap font with a
-// few fixed sizes, which neither grows with the screen's resolution nor
-// prints. The bitmap font only where no outline one exists, and never on a
-// printer.
+// The designed family where it has an outline face, then the first stand-in
+// that has one. The bitmap font only where no outline one exists, and never
+// on a printer.
 std::wstring familyFor(const FontRequest& request, FontUse use)
 {
-    constexpr std::array<const wchar_t*, 4> kSerif{L"Book Antiqua", L"Palatino Linotype", L"Times New Roman",
-                                                   L"Georgia"};
-    constexpr std::array<const wchar_t*, 4> kSans{L"Microsoft Sans Serif", L"Tahoma", L"Arial", L"Verdana"};
-    const auto& candidates = isSerif(request) ? kSerif : kSans;
-    if (const auto* found = std::ranges::find_if(candidates, hasOutlineFamily); found != candidates.end()) {
-        return *found;
+    const std::wstring designed = widen(request.family);
+    if (hasOutlineFamily(designed.c_str())) {
+        return designed;
     }
-    return use == FontUse::Printer ? candidates.front() : widen(request.family);
+    for (const std::string_view family : standInsFor(request)) {
+        if (std::wstring standIn = widen(family); hasOutlineFamily(standIn.c_str())) {
+            return standIn;
+        }
+    }
+    return use == FontUse::Printer ? widen(standInsFor(request).front()) : designed;
 }
 
 } // namespace

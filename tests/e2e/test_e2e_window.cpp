@@ -1,6 +1,7 @@
 // The real program under a real X server, driven with mouse and keyboard.
 #include "x_session.h"
 
+#include "form1_rect.h"
 #include "resident_memory.h"
 
 #include "plot/plane.h"

@@ -1,6 +1,7 @@
 // The end-to-end tests' sessions: a private X server, a nested compositor, the program driven.
 #include "x_session.h"
 
+#include "form1_rect.h"
 #include "plot/plane.h"
 #include "qt/main_window.h"
 
