@@ -32,8 +32,11 @@ inline constexpr std::string_view kHelpText =
     "Lumivar è stato scritto dai suoi autori unicamente a scopo divulgativo, per chi si avvicina "
     "all'astronomia delle stelle variabili.";
 
-// "Aiuto" could not open its window.
+// "Aiuto" could not open its window: on the desktop, for want of resources;
+// in a browser, most often because it blocks pop-ups.
 inline constexpr std::string_view kHelpNotOpenedMessage =
+    "Impossibile aprire la finestra di aiuto.\nChiudere qualche finestra e riprovare.";
+inline constexpr std::string_view kHelpBlockedMessage =
     "Impossibile aprire la finestra di aiuto.\nSe il browser blocca le finestre a comparsa, consentirle per "
     "questo programma; altrimenti chiudere qualche finestra e riprovare.";
 

@@ -1,7 +1,7 @@
 // The page's side of the browser program: the window built from the design
 // the module hands over and fitted to the screen, the module's window rules
 // answered from the page, and the plane's raster shown on a canvas at the
-// screen's resolution.
+// screen's resolution. The module is reached through bridge.js only.
 'use strict';
 
 // Below this scale the window scrolls instead of shrinking further, but for
@@ -80,19 +80,6 @@ const Labels = {
         this.fontPixels = control.fontPixels;
         this.canvas = document.createElement('canvas');
         this.context = this.canvas.getContext('2d', {willReadFrequently: true});
-    },
-
-    // Writes the mask of `text` at `ratio` into the module's buffer; 0 with
-    // the size when the buffer is too small.
-    render(text, ratio, mask, capacity, size) {
-        const {ink, width, height} = this.mask(text, ratio);
-        HEAP32[size >> 2] = width;
-        HEAP32[(size >> 2) + 1] = height;
-        if (width * height > capacity) {
-            return 0;
-        }
-        HEAPU8.set(ink, mask);
-        return 1;
     },
 
     // The label's ink, one byte a device pixel.
@@ -201,9 +188,7 @@ const Plane = {
     context: null,
     printImage: null,
     ratio: 0,
-    image: null,
     copyScheduled: false,
-    rect: 0,
 
     build(control, describe) {
         this.frame = document.createElement('div');
@@ -219,7 +204,6 @@ const Plane = {
         this.printImage = document.createElement('img');
         this.printImage.alt = control.accessibleName;
         this.frame.append(this.canvas, this.printImage);
-        this.rect = Module._malloc(16);
         return this.frame;
     },
 
@@ -252,13 +236,12 @@ const Plane = {
             return;
         }
         if (this.ratio === 0) {
-            Module._lumivarStart(ratio);
+            LumivarBridge.start(ratio);
         } else {
-            Module._lumivarSetRatio(ratio);
+            LumivarBridge.setRatio(ratio);
         }
         this.ratio = ratio;
-        this.canvas.width = Module._lumivarDeviceWidth();
-        this.canvas.height = Module._lumivarDeviceHeight();
+        Object.assign(this.canvas, LumivarBridge.deviceSize());
         this.copyDirty();
     },
 
@@ -269,27 +252,16 @@ const Plane = {
         }
     },
 
-    // The raster's pixels as an image over the module's memory, made again
-    // only when they move.
-    raster() {
-        const pixels = Module._lumivarPixels();
-        const {width, height} = this.canvas;
-        if (!this.image || this.image.pixels !== pixels || this.image.data.buffer !== HEAPU8.buffer
-            || this.image.data.width !== width || this.image.data.height !== height) {
-            const bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
-            this.image = {pixels, data: new ImageData(bytes, width, height)};
-        }
-        return this.image.data;
-    },
-
     // Only the rectangle drawn over goes to the canvas.
     copyDirty() {
         this.copyScheduled = false;
-        if (!Module._lumivarTakeDirty(this.rect)) {
+        const dirty = LumivarBridge.takeDirty();
+        if (!dirty) {
             return;
         }
-        const [left, top, right, bottom] = HEAP32.subarray(this.rect >> 2, (this.rect >> 2) + 4);
-        this.context.putImageData(this.raster(), 0, 0, left, top, right - left, bottom - top);
+        const [left, top, right, bottom] = dirty;
+        const {width, height} = this.canvas;
+        this.context.putImageData(LumivarBridge.raster(width, height), 0, 0, left, top, right - left, bottom - top);
     },
 
     preparePrint() {
@@ -365,46 +337,22 @@ const HelpWindows = {
     },
 };
 
-window.LumivarPage = {
-    design: null,
-    controls: [],
-    scale: 0,
+// The window built from the design: each control by its kind, placed in
+// design units that the page's scale turns into pixels.
+const Form = {
+    elements: [],
 
-    start() {
-        this.design = JSON.parse(UTF8ToString(Module._lumivarDesign()));
-        document.title = this.design.title;
-        byId('form1').setAttribute('aria-label', this.design.title);
-        byId('message-title').textContent = this.design.title;
-        document.body.style.fontFamily = this.design.controls[0].font;
-        HelpWindows.setUp();
-        // A window of its own, as an installed program's or a launcher's,
-        // opens at the designed size; a browser's tab ignores this.
-        const [, , clientWidth, clientHeight] = this.design.client;
-        window.resizeBy(clientWidth - window.innerWidth, clientHeight - window.innerHeight);
-        this.build();
-        Labels.setUp(this.design.controls[0]);
-        this.fit();
-        this.followScreen();
-        window.addEventListener('beforeprint', () => Plane.preparePrint());
-        window.addEventListener('afterprint', () => this.fit());
-        this.followKeys();
-        this.controls[0].focus();
-        document.body.dataset.ready = 'true';
-        LumivarBoot.started();
-        // The label font's first use is slow; it is made while the user
-        // reads the window, not at the first plot.
-        (window.requestIdleCallback || setTimeout)(() => Labels.mask('-18', Plane.ratio));
-    },
-
-    build() {
+    build(design) {
         const form = byId('form1');
-        const [, , clientWidth, clientHeight] = this.design.client;
+        const [, , clientWidth, clientHeight] = design.client;
         form.style.setProperty('--client-width', clientWidth);
         form.style.setProperty('--client-height', clientHeight);
-        form.style.setProperty('--frame', this.design.frame);
+        form.style.setProperty('--frame', design.frame);
+        form.style.setProperty('--check-side', design.checkSide);
+        form.style.setProperty('--check-gap', design.checkGap);
         const descriptions = document.createElement('div');
         descriptions.hidden = true;
-        this.design.controls.forEach((control, index) => {
+        design.controls.forEach((control, index) => {
             const describe = (element) => {
                 if (control.description) {
                     const text = document.createElement('span');
@@ -428,11 +376,13 @@ window.LumivarPage = {
         form.appendChild(descriptions);
     },
 
+    // The element the user works, stored at the control's place in the
+    // design; the one returned is what the form holds.
     makeControl(control, index, describe) {
         switch (control.kind) {
         case 'plane':
             Plane.build(control, describe);
-            this.controls[index] = Plane.canvas;
+            this.elements[index] = Plane.canvas;
             return Plane.frame;
         case 'check': {
             const label = document.createElement('label');
@@ -441,7 +391,7 @@ window.LumivarPage = {
             box.type = 'checkbox';
             describe(box);
             label.append(box, control.caption);
-            this.controls[index] = box;
+            this.elements[index] = box;
             return label;
         }
         case 'button': {
@@ -449,8 +399,8 @@ window.LumivarPage = {
             button.type = 'button';
             button.textContent = control.caption;
             describe(button);
-            button.addEventListener('click', () => Module._lumivarClick(index));
-            this.controls[index] = button;
+            button.addEventListener('click', () => LumivarBridge.click(index));
+            this.elements[index] = button;
             return button;
         }
         case 'box': {
@@ -460,7 +410,7 @@ window.LumivarPage = {
             box.spellcheck = false;
             box.setAttribute('aria-label', control.accessibleName);
             describe(box);
-            this.controls[index] = box;
+            this.elements[index] = box;
             return box;
         }
         case 'label': {
@@ -468,7 +418,7 @@ window.LumivarPage = {
             label.className = 'label';
             label.textContent = control.caption;
             label.setAttribute('aria-hidden', 'true');
-            this.controls[index] = label;
+            this.elements[index] = label;
             return label;
         }
         default:
@@ -476,9 +426,23 @@ window.LumivarPage = {
         }
     },
 
-    // The whole window on the screen, the plane at the resulting resolution.
-    fit() {
-        const [, , clientWidth, clientHeight] = this.design.client;
+    // The first control of a kind, as the design lists it, and its element.
+    ofKind(design, kind) {
+        const index = design.controls.findIndex((control) => control.kind === kind);
+        if (index < 0) {
+            throw new Error(`no control of kind ${kind} in the design`);
+        }
+        return {control: design.controls[index], element: this.elements[index]};
+    },
+};
+
+// The whole window on the screen, the plane at the resulting resolution,
+// again at every change of screen, zoom or window size.
+const Fitting = {
+    scale: 0,
+
+    fit(design) {
+        const [, , clientWidth, clientHeight] = design.client;
         const viewport = document.documentElement;
         const touch = window.matchMedia('(pointer: coarse)').matches;
         const scale = windowScale(viewport.clientWidth, viewport.clientHeight, clientWidth, clientHeight, touch);
@@ -491,19 +455,18 @@ window.LumivarPage = {
         const device = deviceRatio();
         const spare = Math.max(0, viewport.clientWidth - clientWidth * scale);
         form.style.marginLeft = `${Math.floor(spare / 2 * device) / device}px`;
-        Plane.place(this.design.controls[0].place, this.design.frame, scale);
+        Plane.place(Form.ofKind(design, 'plane').control.place, design.frame, scale);
     },
 
-    // A new ratio, from browser zoom or another screen, or a new size of the
-    // window fits the window again and draws the plane from its record.
-    followScreen() {
+    follow(design) {
+        const fit = () => this.fit(design);
         let width = window.innerWidth;
         window.addEventListener('resize', () => {
             // An on-screen keyboard takes height only: the window keeps its
             // scale, and the box typed into is brought into view.
             const typing = document.activeElement?.type === 'text';
             if (!(typing && window.innerWidth === width)) {
-                this.fit();
+                fit();
             }
             width = window.innerWidth;
             if (typing) {
@@ -515,20 +478,24 @@ window.LumivarPage = {
                 document.activeElement.scrollIntoView({block: 'nearest'});
             }
         });
-        window.matchMedia('(pointer: coarse)').addEventListener('change', () => this.fit());
+        window.matchMedia('(pointer: coarse)').addEventListener('change', fit);
         const watch = () => {
             window.matchMedia(`(resolution: ${deviceRatio()}dppx)`).addEventListener('change', () => {
-                this.fit();
+                fit();
                 watch();
             }, {once: true});
         };
         watch();
+        window.addEventListener('beforeprint', () => Plane.preparePrint());
+        window.addEventListener('afterprint', fit);
     },
+};
 
-    // Tab goes round the window, as on the desktop, not out to the browser;
-    // Enter presses the focused button in every engine.
-    followKeys() {
-        const focusable = this.controls.filter((control) => control.tabIndex >= 0 && control.tagName !== 'DIV');
+// Tab goes round the window, as on the desktop, not out to the browser;
+// Enter presses the focused button in every engine.
+const Keys = {
+    follow(elements) {
+        const focusable = elements.filter((element) => element.tabIndex >= 0 && element.tagName !== 'DIV');
         const first = focusable[0];
         const last = focusable[focusable.length - 1];
         document.addEventListener('keydown', (event) => {
@@ -550,29 +517,46 @@ window.LumivarPage = {
                 to.focus();
             }
         });
+        first.focus();
+    },
+};
+
+// Start-up, and the page's answers to the module's window rules, which
+// reach it through the bridge.
+window.LumivarPage = {
+    design: null,
+
+    start() {
+        const design = LumivarBridge.design();
+        this.design = design;
+        document.title = design.title;
+        byId('form1').setAttribute('aria-label', design.title);
+        byId('message-title').textContent = design.title;
+        const plane = Form.ofKind(design, 'plane').control;
+        document.body.style.fontFamily = plane.font;
+        HelpWindows.setUp();
+        // A window of its own, as an installed program's or a launcher's,
+        // opens at the designed size; a browser's tab ignores this.
+        const [, , clientWidth, clientHeight] = design.client;
+        window.resizeBy(clientWidth - window.innerWidth, clientHeight - window.innerHeight);
+        Form.build(design);
+        Labels.setUp(plane);
+        Fitting.fit(design);
+        Fitting.follow(design);
+        Keys.follow(Form.elements);
+        document.body.dataset.ready = 'true';
+        LumivarBoot.started();
+        // The label font's first use is slow; it is made while the user
+        // reads the window, not at the first plot.
+        (window.requestIdleCallback || setTimeout)(() => Labels.mask('-18', Plane.ratio));
     },
 
     curveTicked() {
-        return this.controls[this.design.controls.findIndex((control) => control.kind === 'check')].checked;
+        return Form.ofKind(this.design, 'check').element.checked;
     },
 
-    // The boxes' texts one after the other into the module's `out`, their
-    // lengths in bytes into `lengths`; the bytes they take, written only
-    // when they fit.
-    boxTexts(controls, count, out, capacity, lengths) {
-        const texts = Array.from(HEAP32.subarray(controls >> 2, (controls >> 2) + count),
-                                 (index) => this.controls[index].value);
-        const sizes = texts.map(lengthBytesUTF8);
-        const total = sizes.reduce((sum, size) => sum + size, 0);
-        HEAP32.set(sizes, lengths >> 2);
-        if (total < capacity) {
-            let at = out;
-            texts.forEach((text, i) => {
-                stringToUTF8(text, at, sizes[i] + 1);
-                at += sizes[i];
-            });
-        }
-        return total;
+    boxText(control) {
+        return Form.elements[control].value;
     },
 
     showMessage(text) {
@@ -599,13 +583,12 @@ window.LumivarPage = {
         document.body.dataset.ended = 'true';
     },
 
-    // What the module asks of the page's canvas and fonts.
     planeChanged() {
         Plane.changed();
     },
 
-    label(text, ratio, mask, capacity, size) {
-        return Labels.render(text, ratio, mask, capacity, size);
+    labelMask(text, ratio) {
+        return Labels.mask(text, ratio);
     },
 };
 

@@ -150,7 +150,9 @@
         fail('old');
         return;
     }
-    load('app.js', function () {
-        load('lumivar.js', null, 'module');
+    load('bridge.js', function () {
+        load('app.js', function () {
+            load('lumivar.js', null, 'module');
+        }, 'fault');
     }, 'fault');
 })();

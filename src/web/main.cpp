@@ -4,39 +4,36 @@
 #include "shared/main_window_rules.h"
 #include "shared/plane_raster.h"
 #include "shared/texts.h"
+#include "web/design.h"
 
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-// The page's side, in app.js.
-EM_JS(int, pageCurveTicked, (), { return LumivarPage.curveTicked() ? 1 : 0; });
+// The page's side, each answered in bridge.js.
+EM_JS(int, pageCurveTicked, (), { return LumivarBridge.curveTicked(); });
 // The boxes' texts one after the other into `out`, with their lengths in
 // bytes; returns the bytes they take, written only when they fit.
 EM_JS(int, pageBoxTexts, (const int* controls, int count, char* out, int capacity, int* lengths),
-      { return LumivarPage.boxTexts(controls, count, out, capacity, lengths); });
-EM_JS(void, pageShowMessage, (const char* text), { LumivarPage.showMessage(UTF8ToString(text)); });
-EM_JS(void, pagePrint, (), { LumivarPage.print(); });
-EM_JS(int, pageOpenHelp, (), { return LumivarPage.openHelp() ? 1 : 0; });
-EM_JS(void, pageEnd, (const char* words), { LumivarPage.end(UTF8ToString(words)); });
+      { return LumivarBridge.boxTexts(controls, count, out, capacity, lengths); });
+EM_JS(void, pageShowMessage, (const char* text), { LumivarBridge.showMessage(text); });
+EM_JS(void, pagePrint, (), { LumivarBridge.print(); });
+EM_JS(int, pageOpenHelp, (), { return LumivarBridge.openHelp(); });
+EM_JS(void, pageEnd, (const char* words), { LumivarBridge.end(words); });
+// The label's mask of ink at `ratio` into `mask`, its width and height into
+// `size`; 0 when the mask does not fit in `capacity` bytes.
 EM_JS(int, pageLabel, (const char* text, double ratio, unsigned char* mask, int capacity, int* size),
-      { return LumivarPage.label(UTF8ToString(text), ratio, mask, capacity, size); });
-EM_JS(void, pagePlaneChanged, (), { LumivarPage.planeChanged(); });
+      { return LumivarBridge.label(text, ratio, mask, capacity, size); });
+EM_JS(void, pagePlaneChanged, (), { LumivarBridge.planeChanged(); });
 
 namespace lumivar::web {
 
 namespace {
-
-// The plane's interior in logical pixels, inside its sunken frame.
-constexpr TwipsRect kPlaneTwips = entryOf(Form1Control::PicPianoCart).geometry;
-constexpr int kInteriorWidth = kPlaneTwips.width / kTwipsPerPixel - 2 * kPlaneFrameLogical;
-constexpr int kInteriorHeight = kPlaneTwips.height / kTwipsPerPixel - 2 * kPlaneFrameLogical;
 
 LabelGlyphs pageGlyphs(std::string_view text, double ratio)
 {
@@ -59,7 +56,7 @@ class Page final : public Form1Platform {
 public:
     Page() : m_raster(pageGlyphs)
     {
-        m_raster.setOuterWidthTwips(static_cast<float>(kPlaneTwips.width));
+        m_raster.setOuterWidthTwips(static_cast<float>(entryOf(Form1Control::PicPianoCart).geometry.width));
         m_raster.setDirtyListener([] { pagePlaneChanged(); });
     }
 
@@ -84,6 +81,7 @@ public:
         return std::nullopt;
     }
     [[nodiscard]] bool openHelpWindow() override { return pageOpenHelp() != 0; }
+    [[nodiscard]] std::string_view helpNotOpenedMessage() const override { return kHelpBlockedMessage; }
     void endProgram() override { pageEnd(std::string(kEndedInTabMessage).c_str()); }
 
     PlaneRaster& raster() { return m_raster; }
@@ -117,72 +115,6 @@ private:
 
 std::unique_ptr<Page> g_page; // the one page this module serves
 
-std::string jsonString(std::string_view text)
-{
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
-            quoted += escaped;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + '"';
-}
-
-// The design in CSS pixels, the unit the page lays itself out in.
-std::string pixels(const TwipsRect& r)
-{
-    return "[" + std::to_string(r.left / kTwipsPerPixel) + "," + std::to_string(r.top / kTwipsPerPixel) + ","
-           + std::to_string(r.width / kTwipsPerPixel) + "," + std::to_string(r.height / kTwipsPerPixel) + "]";
-}
-
-// A CSS font list: the designed family, its stand-ins, the generic family.
-std::string cssFamilies(const FontRequest& font)
-{
-    std::string css = "\"" + std::string(font.family) + "\"";
-    for (const std::string_view family : standInsFor(font)) {
-        css += ", \"" + std::string(family) + "\"";
-    }
-    return jsonString(css + (isSerif(font) ? ", serif" : ", sans-serif"));
-}
-
-std::string fontPixels(const FontRequest& font)
-{
-    return std::to_string(pointsToPixels(font.pointSize));
-}
-
-std::string designJson()
-{
-    // By the kind's value: the page builds each kind its own way.
-    constexpr std::array<const char*, 5> kKinds{"plane", "check", "button", "box", "label"};
-    static_assert(static_cast<std::size_t>(ControlKind::Label) + 1 == kKinds.size());
-    std::string json =
-        "{\"title\":" + jsonString(kProgramTitle) + ",\"client\":" + pixels(kForm1ClientTwips)
-        + ",\"helpTitle\":" + jsonString(kDialogWindow.title) + ",\"helpClient\":"
-        + pixels(kDialogWindow.client) + ",\"helpLabel\":" + pixels(kDialogWindow.label.geometry)
-        + ",\"helpName\":" + jsonString(kDialogWindow.label.accessibleName) + ",\"helpFontPixels\":"
-        + fontPixels(kDialogWindow.label.font) + ",\"helpText\":" + jsonString(kHelpText)
-        + ",\"frame\":" + std::to_string(kPlaneFrameLogical) + ",\"interior\":["
-        + std::to_string(kInteriorWidth) + "," + std::to_string(kInteriorHeight) + "],\"controls\":[";
-    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
-        const ControlEntry& entry = kForm1Controls[i];
-        json += (i == 0 ? "" : ",");
-        json += "{\"name\":" + jsonString(entry.name) + ",\"kind\":\""
-                + kKinds.at(static_cast<std::size_t>(entry.kind)) + "\",\"caption\":"
-                + jsonString(entry.caption) + ",\"place\":" + pixels(entry.geometry) + ",\"fontPixels\":"
-                + fontPixels(entry.font) + ",\"font\":" + cssFamilies(entry.font) + ",\"accessibleName\":"
-                + jsonString(entry.accessibleName.empty() ? entry.caption : entry.accessibleName)
-                + ",\"description\":" + jsonString(entry.accessibleDescription) + "}";
-    }
-    return json + "]}";
-}
-
 } // namespace
 
 } // namespace lumivar::web
@@ -202,7 +134,7 @@ EMSCRIPTEN_KEEPALIVE const char* lumivarDesign()
 EMSCRIPTEN_KEEPALIVE void lumivarStart(double ratio)
 {
     g_page = std::make_unique<lumivar::web::Page>();
-    g_page->raster().resize(lumivar::web::kInteriorWidth, lumivar::web::kInteriorHeight, ratio);
+    g_page->raster().resize(lumivar::kPlaneInteriorWidthLogical, lumivar::kPlaneInteriorHeightLogical, ratio);
     g_page->rules().load();
 }
 
@@ -217,7 +149,7 @@ EMSCRIPTEN_KEEPALIVE void lumivarClick(int control)
 // Draws the plane again from its record at another ratio.
 EMSCRIPTEN_KEEPALIVE void lumivarSetRatio(double ratio)
 {
-    g_page->raster().resize(lumivar::web::kInteriorWidth, lumivar::web::kInteriorHeight, ratio);
+    g_page->raster().resize(lumivar::kPlaneInteriorWidthLogical, lumivar::kPlaneInteriorHeightLogical, ratio);
 }
 
 EMSCRIPTEN_KEEPALIVE int lumivarDeviceWidth()

@@ -48,7 +48,7 @@ const box = canvas.getBoundingClientRect();
 const ratio = window.devicePixelRatio;
 const whole = (v) => Math.abs(v * ratio - Math.round(v * ratio)) < 0.05;
 return {right: form.right, bottom: form.bottom, width: document.documentElement.clientWidth,
-        height: document.documentElement.clientHeight, scale: LumivarPage.scale,
+        height: document.documentElement.clientHeight, scale: Fitting.scale,
         chiudi: document.getElementById('Command4').getBoundingClientRect().bottom,
         crisp: whole(box.left) && whole(box.top) && Math.abs(box.width * ratio - canvas.width) < 0.02
                && Math.abs(box.height * ratio - canvas.height) < 0.02};
@@ -93,10 +93,11 @@ for (const ratio of ratios) {
 return found;
 """
 
-# A help window's text and size.
+# A help window's text, size, and the text's font families and size.
 HELP_JS = """
 const text = document.getElementById('help-text');
-return [text ? text.textContent : '', window.innerWidth, window.innerHeight];
+const style = text ? getComputedStyle(text) : {fontFamily: '', fontSize: ''};
+return [text ? text.textContent : '', window.innerWidth, window.innerHeight, style.fontFamily, style.fontSize];
 """
 
 LABEL_TEXTS = [str(n) for n in range(-18, 19)]
@@ -520,7 +521,7 @@ def starts_whole(page):
     # The scale and the places read at once: a window of its own may still
     # be taking its designed size.
     scale, places = page.js("const f = document.getElementById('form1').getBoundingClientRect();"
-                            "return [LumivarPage.scale, LumivarPage.design.controls.slice(1).map((c) => {"
+                            "return [Fitting.scale, LumivarPage.design.controls.filter((c) => c.kind !== 'plane').map((c) => {"
                             "const r = document.getElementById(c.name).getBoundingClientRect();"
                             "return [c.name, c.place, [r.left - f.left, r.top - f.top, r.width, r.height]]; })]")
     for name, place, box in places:
@@ -652,11 +653,18 @@ def help_windows_open(page):
     page.click("Command5")
     # At the designed size, not the launcher's, once each has sized itself;
     # one may be kept within the screen by the browser.
-    designed = page.js("return LumivarPage.design.helpClient")[2:]
+    design = page.js("return LumivarPage.design")
+    designed = design["helpClient"][2:]
     texts = wait_for(lambda: (lambda t: t if len(t) == 2 and all("Questo programma simula" in x[0] for x in t)
-                              and designed in [size for _, *size in t] else None)(page.engine.help_texts()),
+                              and designed in [[width, height] for _, width, height, *_ in t] else None)(
+                                  page.engine.help_texts()),
                      "two help windows with the help text, one at the designed size")
     assert page.engine.windows() == before + 2, texts
+    # In the designed font, as each engine writes a list of families.
+    families = lambda css: [family.strip().strip("\"'") for family in css.split(",")]
+    for _, _, _, family, size in texts:
+        assert families(family) == families(design["helpFont"]), (family, design["helpFont"])
+        assert float(size.removesuffix("px")) == design["helpFontPixels"], (size, design["helpFontPixels"])
     page.engine.to_main()
 
 
