@@ -17,7 +17,8 @@ if [ "${1:-}" = web ]; then
     trap 'kill $server 2>/dev/null || true' EXIT INT TERM
     if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
         if command -v chromium >/dev/null; then
-            chromium --app="$url" --window-size=760,736 >/dev/null 2>&1 &
+            # A window of its own, which the page sizes to the design.
+            chromium --app="$url" >/dev/null 2>&1 &
         elif command -v xdg-open >/dev/null; then
             xdg-open "$url" >/dev/null 2>&1 &
         fi
