@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """A «Disegna grafico e curve» click in the browser page against the native
-plot, in turns in one run: the module's part alone, and with the copy to the
-canvas. Usage: web_click.py SITE_FOLDER NATIVE_BENCH [ROUNDS]"""
+plot, in turns in one run: the module's part alone, the click as the user
+makes it (a DOM click on the button, through the page's handler), and each
+with the copy to the canvas that the next frame makes.
+Usage: web_click.py SITE_FOLDER NATIVE_BENCH [ROUNDS]"""
 
 import json
 import os
@@ -13,17 +15,24 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import test_web  # noqa: E402  the page's driver and server
 
 CLICKS = 200
-# Milliseconds per click, with the plane's copy to the canvas or without.
+# Milliseconds per click, through the module's entry or the button, with
+# the plane's copy to the canvas or without.
 CLICK_JS = """
-const [clicks, withCanvas] = arguments;
+const [clicks, throughButton, withCanvas] = arguments;
 const command = LumivarPage.design.controls.findIndex((c) => c.name === 'Command1');
+const button = document.getElementById('Command1');
 const start = performance.now();
 for (let i = 0; i < clicks; ++i) {
-    Module._lumivarClick(command);
+    if (throughButton) {
+        button.click();
+    } else {
+        LumivarBridge.click(command);
+    }
     if (withCanvas) Plane.copyDirty();
 }
 return (performance.now() - start) / clicks;
 """
+WAYS = {"module": (False, False), "module+copy": (False, True), "button": (True, False), "button+copy": (True, True)}
 
 
 def native_ms(bench):
@@ -44,18 +53,18 @@ def main():
         for name, text in (("Text1", "0"), ("Text2", "1"), ("Text3", "5"), ("Text4", "0")):
             page.type_into(name, text)
         engine.click("#Check1 input")
-        seen = {"native": [], "module": [], "canvas": []}
+        seen = {name: [] for name in ("native", *WAYS)}
         for _ in range(rounds):
             seen["native"].append(native_ms(bench))
-            seen["module"].append(page.js(CLICK_JS, CLICKS, False))
-            seen["canvas"].append(page.js(CLICK_JS, CLICKS, True))
+            for name, (through_button, with_canvas) in WAYS.items():
+                seen[name].append(page.js(CLICK_JS, CLICKS, through_button, with_canvas))
     finally:
         engine.quit()
         server.shutdown()
     native = statistics.median(seen["native"])
-    for name in ("native", "module", "canvas"):
-        ms = statistics.median(seen[name])
-        print(f"{name:7s} {ms:.3f} ms per click (median of {rounds}), {ms / native:.2f} x native")
+    for name, times in seen.items():
+        ms = statistics.median(times)
+        print(f"{name:11s} {ms:.3f} ms per click (median of {rounds}), {ms / native:.2f} x native")
 
 
 if __name__ == "__main__":
