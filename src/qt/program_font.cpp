@@ -14,8 +14,10 @@ void installSubstitutes()
 {
     for (const FontRequest& request : {kSansSerif825, kBookAntiqua975}) {
         QStringList standIns;
-        for (const std::string_view family : standInsFor(request)) {
-            standIns.append(fromUtf8(family));
+        for (const StandIn& standIn : standInsFor(request)) {
+            if (standsInOn(standIn, false)) {
+                standIns.append(fromUtf8(standIn.family));
+            }
         }
         standIns.append(isSerif(request) ? QStringLiteral("Serif") : QStringLiteral("Sans Serif"));
         QFont::insertSubstitutions(fromUtf8(request.family), standIns);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -24,21 +25,55 @@ inline constexpr FontRequest kBookAntiqua975{"Book Antiqua", 9.75};
     return request.family == kBookAntiqua975.family;
 }
 
-// What stands in for a designed family on a machine without it, best first,
-// before the toolkit's own generic family: the families of Windows, of Linux
-// and of other systems in one list, as each has only some of them. Windows
-// takes only outline faces, the designed one included: "MS Sans Serif" is a
-// bitmap font there, which neither grows with the resolution nor prints.
-inline constexpr std::array<std::string_view, 7> kSansSerifStandIns{
-    "Microsoft Sans Serif", "Tahoma", "Liberation Sans", "Arimo", "Arial", "Verdana", "DejaVu Sans"};
-inline constexpr std::array<std::string_view, 8> kSerifStandIns{
-    "Palatino Linotype", "Palatino",        "TeX Gyre Pagella", "P052",
-    "URW Palladio L",    "Times New Roman", "Georgia",          "DejaVu Serif"};
-
-[[nodiscard]] constexpr std::span<const std::string_view> standInsFor(const FontRequest& request)
+// Where Windows must differ: it takes only outline faces, as a bitmap face
+// neither grows with the screen's resolution nor prints, and the designed
+// sans serif is a bitmap face there.
+[[nodiscard]] constexpr bool isBitmapOnWindows(const FontRequest& request)
 {
-    return isSerif(request) ? std::span<const std::string_view>(kSerifStandIns)
-                            : std::span<const std::string_view>(kSansSerifStandIns);
+    return request.family == kSansSerif825.family;
+}
+
+// Which systems look for a stand-in: the Windows program, or the others
+// (Linux, and the browsers, which reach the system's own families).
+enum class StandInFor : std::uint8_t { Every, Windows, Others };
+
+struct StandIn {
+    std::string_view family;
+    StandInFor standsInFor;
+};
+
+[[nodiscard]] constexpr bool standsInOn(const StandIn& standIn, bool windows)
+{
+    return standIn.standsInFor == StandInFor::Every
+           || (standIn.standsInFor == StandInFor::Windows) == windows;
+}
+
+// What stands in for a designed family on a machine without it, best first,
+// before the toolkit's own generic family.
+inline constexpr std::array<StandIn, 7> kSansSerifStandIns{{
+    {"Microsoft Sans Serif", StandInFor::Every},
+    {"Tahoma", StandInFor::Windows},
+    {"Liberation Sans", StandInFor::Others},
+    {"Arimo", StandInFor::Others},
+    {"Arial", StandInFor::Every},
+    {"Verdana", StandInFor::Windows},
+    {"DejaVu Sans", StandInFor::Others},
+}};
+inline constexpr std::array<StandIn, 8> kSerifStandIns{{
+    {"Palatino Linotype", StandInFor::Every},
+    {"Palatino", StandInFor::Others},
+    {"TeX Gyre Pagella", StandInFor::Others},
+    {"P052", StandInFor::Others},
+    {"URW Palladio L", StandInFor::Others},
+    {"Times New Roman", StandInFor::Windows},
+    {"Georgia", StandInFor::Windows},
+    {"DejaVu Serif", StandInFor::Others},
+}};
+
+[[nodiscard]] constexpr std::span<const StandIn> standInsFor(const FontRequest& request)
+{
+    return isSerif(request) ? std::span<const StandIn>(kSerifStandIns)
+                            : std::span<const StandIn>(kSansSerifStandIns);
 }
 
 } // namespace lumivar

@@ -43,8 +43,10 @@ public:
     JsonObject& font(std::string_view key, const FontRequest& font)
     {
         std::string css = '"' + std::string(font.family) + '"';
-        for (const std::string_view family : standInsFor(font)) {
-            css += ", \"" + std::string(family) + '"';
+        for (const StandIn& standIn : standInsFor(font)) {
+            if (standsInOn(standIn, false)) {
+                css += ", \"" + std::string(standIn.family) + '"';
+            }
         }
         return text(key, css + (isSerif(font) ? ", serif" : ", sans-serif"));
     }

@@ -118,21 +118,30 @@ bool hasOutlineFamily(const wchar_t* family)
     return found;
 }
 
-// The designed family where it has an outline face, then the first stand-in
-// that has one. The bitmap font only where no outline one exists, and never
-// on a printer.
+// The designed family, unless it is a bitmap face, then the first of
+// Windows' stand-ins that has an outline face. The bitmap font only where no
+// outline one exists, and never on a printer.
 std::wstring familyFor(const FontRequest& request, FontUse use)
 {
     const std::wstring designed = widen(request.family);
-    if (hasOutlineFamily(designed.c_str())) {
+    if (!isBitmapOnWindows(request) && hasOutlineFamily(designed.c_str())) {
         return designed;
     }
-    for (const std::string_view family : standInsFor(request)) {
-        if (std::wstring standIn = widen(family); hasOutlineFamily(standIn.c_str())) {
-            return standIn;
+    std::wstring first;
+    for (const StandIn& standIn : standInsFor(request)) {
+        if (!standsInOn(standIn, true)) {
+            continue;
+        }
+        std::wstring family = widen(standIn.family);
+        if (hasOutlineFamily(family.c_str())) {
+            return family;
+        }
+        if (first.empty()) {
+            first = std::move(family);
         }
     }
-    return use == FontUse::Printer ? widen(standInsFor(request).front()) : designed;
+    // On a printer, the bitmap face's first outline stand-in.
+    return use == FontUse::Printer && isBitmapOnWindows(request) ? first : designed;
 }
 
 } // namespace
