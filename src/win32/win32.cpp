@@ -123,7 +123,7 @@ bool hasOutlineFamily(const wchar_t* family)
 // outline one exists, and never on a printer.
 std::wstring familyFor(const FontRequest& request, FontUse use)
 {
-    const std::wstring designed = widen(request.family);
+    std::wstring designed = widen(request.family);
     if (!isBitmapOnWindows(request) && hasOutlineFamily(designed.c_str())) {
         return designed;
     }
