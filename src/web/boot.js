@@ -109,14 +109,13 @@
             registration.addEventListener('updatefound', function () {
                 follow(registration.installing);
             });
+            follow(registration.installing);
             follow(registration.waiting);
             // The browser checks a known worker only some time after the
-            // page has loaded; this asks now.
-            return registration.update().then(function () {
-                if (!registration.installing && !registration.waiting) {
-                    isCurrent();
-                }
-            });
+            // page has loaded; this asks now. Whether a new version is out
+            // is the server's answer above: Firefox may settle this before
+            // the new worker shows as installing.
+            return registration.update();
         }).then(null, isCurrent); // offline, or no worker where the page is not a secure context
     }
 
