@@ -531,6 +531,7 @@ window.LumivarPage = {
         this.design = design;
         document.title = design.title;
         byId('form1').setAttribute('aria-label', design.title);
+        byId('program-title').textContent = design.title;
         byId('message-title').textContent = design.title;
         const plane = Form.ofKind(design, 'plane').control;
         document.body.style.fontFamily = plane.font;
