@@ -96,7 +96,7 @@ void PlaneWidget::printNumber(float value)
 
 float PlaneWidget::outerWidthTwips() const
 {
-    return static_cast<float>(width() * kTwipsPerPixel);
+    return static_cast<float>(pixelsToTwips(width()));
 }
 
 void PlaneWidget::paintEvent(QPaintEvent* event)

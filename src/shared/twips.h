@@ -31,6 +31,12 @@ struct TwipsRect {
     return static_cast<double>(twips) / kTwipsPerPixel;
 }
 
+// Logical pixels as twips, for a size the window was given.
+[[nodiscard]] constexpr int pixelsToTwips(int pixels)
+{
+    return pixels * kTwipsPerPixel;
+}
+
 // A place in twips as whole logical pixels, as a window lays itself out.
 struct LogicalRect {
     int left = 0;
