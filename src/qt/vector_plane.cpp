@@ -54,7 +54,8 @@ VectorPlane::~VectorPlane()
 int VectorPlane::layerResolution(const QPainter& painter)
 {
     const double devicePerPixel = std::abs(painter.deviceTransform().m11());
-    const double deviceDpi = painter.device() != nullptr ? painter.device()->logicalDpiX() : double{kDesignDpi};
+    const double deviceDpi =
+        painter.device() != nullptr ? painter.device()->logicalDpiX() : double{kDesignDpi};
     const double needed = kLeastPixelsPerInch * devicePerPixel / deviceDpi;
     constexpr std::array<int, 4> kResolutions{1, 2, 4, 8};
     const auto* enough = std::find_if(kResolutions.begin(), kResolutions.end() - 1,
