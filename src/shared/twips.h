@@ -45,7 +45,7 @@ struct LogicalRect {
     int height = 0;
 };
 
-[[nodiscard]] constexpr LogicalRect logicalPixels(TwipsRect twips)
+[[nodiscard]] constexpr LogicalRect logicalPixels(const TwipsRect& twips)
 {
     return {twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel, twips.width / kTwipsPerPixel,
             twips.height / kTwipsPerPixel};

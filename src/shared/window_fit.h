@@ -34,8 +34,9 @@ struct ScreenRect {
 //   placed    where the window manager put the outer frame's top-left corner
 //   bar       a vertical scroll bar's width
 // Returns the size to give the window and where its outer frame goes.
-[[nodiscard]] constexpr ScreenRect fitWindowToScreen(ScreenSize designed, ScreenSize room, ScreenRect area,
-                                                     ScreenSize frame, ScreenPoint placed, int bar)
+[[nodiscard]] constexpr ScreenRect fitWindowToScreen(ScreenSize designed, ScreenSize room,
+                                                     const ScreenRect& area, ScreenSize frame,
+                                                     ScreenPoint placed, int bar)
 {
     const int height = std::min(designed.height, room.height);
     const int width = std::min(designed.width + (height < designed.height ? bar : 0), room.width);
