@@ -25,10 +25,22 @@
         }
         // At the designed size, whatever size the browser gives new windows
         // (a launcher's --window-size applies to every window, pop-ups too).
+        // The first size a new window reports may not be its own yet: it is
+        // fitted again as it reports another, a few times at most, until it
+        // has the designed size once; then the user may size it.
         const [, , clientWidth, clientHeight] = design.helpClient;
-        if (window.innerWidth !== clientWidth || window.innerHeight !== clientHeight) {
-            window.resizeBy(clientWidth - window.innerWidth, clientHeight - window.innerHeight);
-        }
+        let fits = 3;
+        const fit = () => {
+            if (window.innerWidth === clientWidth && window.innerHeight === clientHeight) {
+                fits = 0;
+            }
+            if (fits > 0) {
+                --fits;
+                window.resizeBy(clientWidth - window.innerWidth, clientHeight - window.innerHeight);
+            }
+        };
+        window.addEventListener('resize', fit);
+        fit();
         const [left, top, width, height] = design.helpLabel;
         const text = document.getElementById('help-text');
         Object.assign(text.style, {
