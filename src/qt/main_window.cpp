@@ -23,7 +23,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <algorithm>
 #include <limits>
 #include <utility>
 

@@ -4,10 +4,9 @@
 #include "shared/form_layout.h"
 #include "shared/texts.h"
 
-#include <algorithm>
-#include <array>
 #include <atomic>
 #include <cmath>
+#include <utility>
 
 namespace lumivar::win32 {
 
