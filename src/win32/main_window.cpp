@@ -330,7 +330,13 @@ std::string Form1::boxText(Form1Control box) const
 
 void Form1::showMessage(std::string_view message)
 {
+    m_messageOpen = true;
     lumivar::win32::showMessage(m_window, widen(message));
+    m_messageOpen = false;
+    if (m_printEndedWhileMessage) {
+        m_printEndedWhileMessage = false;
+        PostMessageW(m_window, kPrintEndedMessage, 0, 0);
+    }
 }
 
 std::optional<PrintFailure> Form1::printWindow()
@@ -378,7 +384,12 @@ LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM wParam, LPAR
         }
         return 0;
     case kPrintEndedMessage:
-        form->m_rules.reportPrint(form->m_program.printing.takeLateOutcome());
+        // A message's own loop hands this on too: one message at a time.
+        if (form->m_messageOpen) {
+            form->m_printEndedWhileMessage = true;
+        } else {
+            form->m_rules.reportPrint(form->m_program.printing.takeLateOutcome());
+        }
         return 0;
     case kFocusMovedMessage:
         form->showControl(reinterpret_cast<HWND>(lParam));

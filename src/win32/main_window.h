@@ -64,6 +64,8 @@ private:
     HWND m_focused = nullptr; // while another window is active
     bool m_fittingScrollBars = false;
     bool m_resizedWhileFitting = false;
+    bool m_messageOpen = false;
+    bool m_printEndedWhileMessage = false; // told once the open message is closed
 };
 
 } // namespace lumivar::win32
