@@ -387,36 +387,42 @@ void TestEndToEndPrint::serverFailuresAreReported()
     QVERIFY(m_program->isRunning());
     // Not idle: a print given up on may still be working in the background.
     QVERIFY2(waitUntil([&] { return m_program->planeInterior() == plane; }), "the plane as before the print");
-    if (Lumivar::isWindowsProgram() && failure == QLatin1String("hang")) {
-        // A spooled job is never given up: it goes on, one at a time, and
-        // prints once when the server is back, even after «Chiudi».
+    // Wine 8 may give up, after some seconds, a job the server never takes:
+    // its end is then told, at once or once the message before is closed.
+    const QString givenUp = QStringLiteral("Il servizio di stampa (spooler) non è in esecuzione.");
+    if (Lumivar::isWindowsProgram() && failure == QLatin1String("hang") && !message->startsWith(givenUp)) {
+        // Otherwise the program never gives a spooled job up: it goes on, one
+        // at a time, and prints once when the server is back, even after «Chiudi».
         QVERIFY2(message->startsWith(QStringLiteral("Il servizio di stampa non ha ancora preso la stampa.")),
                  qPrintable(*message));
         m_program->clickControl(lumivar::Form1Control::Command3);
         const auto again = m_program->dismissMessage();
-        QVERIFY2(
-            again && again->startsWith(QStringLiteral("La stampa precedente non è ancora stata consegnata")),
-            qPrintable(again.value_or(m_program->dismissProblem())));
-        m_program->clickControl(lumivar::Form1Control::Command4);
-        QVERIFY2(m_session->waitForWindows(QStringLiteral("Lumivar 1.0"), 0),
-                 "every window closed at «Chiudi»");
-        QVERIFY2(m_program->isRunning(), "the program still handing the job over");
-        QVERIFY(printServer(QStringLiteral("resume")));
-        QVERIFY2(m_program->waitForExit(kDeadlineMs), "the program ended once the job was handed over");
-        VERIFY_ENDED(m_program->howItEnded());
-        QVERIFY2(waitUntil([&] { return !finishedJob().isEmpty() && queuedJobs().isEmpty(); }),
-                 "the job printed, and nothing more queued");
-        const QStringList printed =
-            QDir(m_serverDir + QStringLiteral("/output")).entryList({QStringLiteral("job-*")}, QDir::Files);
-        QCOMPARE(printed.size(), 1);
-        QVERIFY(QFile::remove(finishedJob()));
+        QVERIFY2(again, qPrintable(m_program->dismissProblem()));
+        if (again->startsWith(givenUp)) {
+            QVERIFY(m_program->isRunning());
+        } else {
+            QVERIFY2(again->startsWith(QStringLiteral("La stampa precedente non è ancora stata consegnata")),
+                     qPrintable(*again));
+            m_program->clickControl(lumivar::Form1Control::Command4);
+            QVERIFY2(m_session->waitForWindows(QStringLiteral("Lumivar 1.0"), 0),
+                     "every window closed at «Chiudi»");
+            QVERIFY2(m_program->isRunning(), "the program still handing the job over");
+            QVERIFY(printServer(QStringLiteral("resume")));
+            QVERIFY2(m_program->waitForExit(kDeadlineMs), "the program ended once the job was handed over");
+            VERIFY_ENDED(m_program->howItEnded());
+            QVERIFY2(waitUntil([&] { return !finishedJob().isEmpty() && queuedJobs().isEmpty(); }),
+                     "the job printed, and nothing more queued");
+            const QStringList printed = QDir(m_serverDir + QStringLiteral("/output"))
+                                            .entryList({QStringLiteral("job-*")}, QDir::Files);
+            QCOMPARE(printed.size(), 1);
+            QVERIFY(QFile::remove(finishedJob()));
+        }
     } else if (Lumivar::isWindowsProgram()) {
         // Some wine versions fail a job for a stopped server at once, others
         // keep trying past the wait: then the job goes on, and says so.
         const QString slow = QStringLiteral("Il servizio di stampa non ha ancora preso la stampa.");
         QVERIFY2(failure == QLatin1String("lose") || message->startsWith(slow)
-                     || message->startsWith(
-                         QStringLiteral("Il servizio di stampa (spooler) non è in esecuzione.")),
+                     || message->startsWith(givenUp),
                  qPrintable(*message));
         if (message->startsWith(slow)) {
             // The job still being handed over keeps the program until the

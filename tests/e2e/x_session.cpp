@@ -584,10 +584,15 @@ std::optional<QString> Lumivar::dismissMessage() const
         seen = m_session.windows(title);
         return failed(QStringLiteral("the message box gone after Enter"));
     }
-    // A click sent before the owner is enabled and active again would be lost.
-    if (!m_session.waitForActive(main)) {
+    // A click sent before the owner is enabled and active again would be lost;
+    // a message that was waiting for this one to close is the next one's.
+    const bool ownerBack = waitUntil([&] {
+        const auto active = m_session.run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+        return (active && active->trimmed() == main) || m_session.windows(title).size() == 2;
+    });
+    if (!ownerBack) {
         seen = m_session.windows(title);
-        return failed(QStringLiteral("the main window %1 active again").arg(main));
+        return failed(QStringLiteral("the main window %1 active again, or the next message").arg(main));
     }
     // Windows copies the title, the text and the buttons, each between rules.
     const QString rule = QStringLiteral("---------------------------");
