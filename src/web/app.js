@@ -337,6 +337,36 @@ const HelpWindows = {
     },
 };
 
+// The free space around a control, in design units, into which its hit
+// area may grow: half the gap to the nearest control it faces, all of it to
+// the window's edge, none towards a control it touches.
+const roomAround = (design, index) => {
+    const [left, top, width, height] = design.controls[index].place;
+    const [, , clientWidth, clientHeight] = design.client;
+    const room = {top, left, bottom: clientHeight - top - height, right: clientWidth - left - width};
+    design.controls.forEach(({place: [l, t, w, h]}, other) => {
+        if (other === index) {
+            return;
+        }
+        const gap = (near, far) => Math.max(0, (far - near) / 2);
+        if (l < left + width && l + w > left) {
+            if (t + h / 2 > top + height / 2) {
+                room.bottom = Math.min(room.bottom, gap(top + height, t));
+            } else {
+                room.top = Math.min(room.top, gap(t + h, top));
+            }
+        }
+        if (t < top + height && t + h > top) {
+            if (l + w / 2 > left + width / 2) {
+                room.right = Math.min(room.right, gap(left + width, l));
+            } else {
+                room.left = Math.min(room.left, gap(l + w, left));
+            }
+        }
+    });
+    return room;
+};
+
 // The window built from the design: each control by its kind, placed in
 // design units that the page's scale turns into pixels.
 const Form = {
@@ -369,8 +399,16 @@ const Form = {
             element.style.setProperty('--width', width);
             element.style.setProperty('--height', height);
             element.style.setProperty('--font-size', control.fontPixels);
+            if (control.kind === 'button' || control.kind === 'check') {
+                const room = roomAround(design, index);
+                for (const side of Object.keys(room)) {
+                    element.style.setProperty(`--room-${side}`, room[side]);
+                }
+                element.classList.add('reach');
+            }
             element.style.fontFamily = control.font;
-            element.id = control.name;
+            // A button's name is the button's, not its reach's.
+            (control.kind === 'button' ? this.elements[index] : element).id = control.name;
             form.appendChild(element);
         });
         form.appendChild(descriptions);
@@ -395,13 +433,18 @@ const Form = {
             return label;
         }
         case 'button': {
+            // A button clips what it holds: its reach is a box around it,
+            // and a press there is the button's.
+            const reach = document.createElement('div');
             const button = document.createElement('button');
             button.type = 'button';
             button.textContent = control.caption;
             describe(button);
             button.addEventListener('click', () => LumivarBridge.click(index));
+            reach.addEventListener('click', (event) => event.target === reach && button.click());
+            reach.append(button);
             this.elements[index] = button;
-            return button;
+            return reach;
         }
         case 'box': {
             const box = document.createElement('input');
