@@ -28,7 +28,7 @@ test_packages=(
     # The browser program: built with emscripten, its core run under node,
     # its page driven in Chromium, WebKit (Safari's engine) and Firefox, the
     # last over WebDriver BiDi, which it speaks itself.
-    emscripten nodejs chromium chromium-driver python3-selenium webkit2gtk-driver firefox-esr
+    emscripten nodejs ca-certificates chromium chromium-driver python3-selenium webkit2gtk-driver firefox-esr
     python3-websocket
 )
 
@@ -56,6 +56,8 @@ run) wanted=("${run_packages[@]}") ;;
 web) wanted=("${web_packages[@]}") ;;
 test)
     wanted=("${test_packages[@]}")
+    # npm comes with some builds of Node.js, and from Debian with its own.
+    command -v npm >/dev/null || wanted+=(npm)
     if [ "$(dpkg --print-architecture)" = amd64 ] && runs_32bit; then
         wanted+=(wine32:i386)
     fi
@@ -69,36 +71,42 @@ for package in "${wanted[@]}"; do
         missing+=("$package")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+install_missing() {
+    if [ "$(id -u)" -eq 0 ]; then
+        as_root=()
+    elif command -v sudo >/dev/null 2>&1; then
+        as_root=(sudo)
+    else
+        echo "Mancano i pacchetti ${missing[*]} e servono i permessi di root per installarli." >&2
+        exit 1
+    fi
 
-if [ "$(id -u)" -eq 0 ]; then
-    as_root=()
-elif command -v sudo >/dev/null 2>&1; then
-    as_root=(sudo)
-else
-    echo "Mancano i pacchetti ${missing[*]} e servono i permessi di root per installarli." >&2
-    exit 1
-fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    # 32-bit wine is an i386 package, installed on its own: where the mirror
+    # cannot give it, the Windows tests run the 64-bit build instead.
+    foreign=()
+    native=()
+    for package in "${missing[@]}"; do
+        case "$package" in
+        *:i386) foreign+=("$package") ;;
+        *) native+=("$package") ;;
+        esac
+    done
+    if [ ${#foreign[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${as_root[@]}" dpkg --add-architecture i386
+    fi
+    # An index the mirror serves broken is reported, not fatal: what the other
+    # indexes hold still installs, and a package truly missing fails below.
+    "${as_root[@]}" apt-get update -q || echo "Some package indexes could not be fetched; installing from the others." >&2
+    [ ${#native[@]} -eq 0 ] || "${as_root[@]}" apt-get install -y -q "${native[@]}"
+    if [ ${#foreign[@]} -gt 0 ] && ! "${as_root[@]}" apt-get install -y -q "${foreign[@]}"; then
+        echo "${foreign[*]} could not be installed: the Windows tests will run the 64-bit build." >&2
+    fi
+}
+[ ${#missing[@]} -eq 0 ] || install_missing
 
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-# 32-bit wine is an i386 package, installed on its own: where the mirror
-# cannot give it, the Windows tests run the 64-bit build instead.
-foreign=()
-native=()
-for package in "${missing[@]}"; do
-    case "$package" in
-    *:i386) foreign+=("$package") ;;
-    *) native+=("$package") ;;
-    esac
-done
-if [ ${#foreign[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${as_root[@]}" dpkg --add-architecture i386
-fi
-# An index the mirror serves broken is reported, not fatal: what the other
-# indexes hold still installs, and a package truly missing fails below.
-"${as_root[@]}" apt-get update -q || echo "Some package indexes could not be fetched; installing from the others." >&2
-[ ${#native[@]} -eq 0 ] || "${as_root[@]}" apt-get install -y -q "${native[@]}"
-if [ ${#foreign[@]} -gt 0 ] && ! "${as_root[@]}" apt-get install -y -q "${foreign[@]}"; then
-    echo "${foreign[*]} could not be installed: the Windows tests will run the 64-bit build." >&2
+# The page's tests take axe-core from the npm registry, as their lock file pins it.
+if [ "${1:-}" = test ]; then
+    (cd "$(dirname "$0")/../tests/web" && npm ci --no-audit --no-fund --loglevel=error)
 fi
