@@ -1,4 +1,5 @@
 // The Windows program's start: the window classes, the main window and the message loop.
+#include "accessibility.h"
 #include "help_window.h"
 #include "main_window.h"
 #include "plane_view.h"
@@ -80,6 +81,7 @@ int runMessageLoop()
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*lpCmdLine*/, int nShowCmd)
 {
+    const ComApartment com;
     HINSTANCE instance = hInstance;
     Program program;
     program.instance = instance;

@@ -156,6 +156,7 @@ bool Form1::createControls()
         if (entry.kind == ControlKind::TextBox) {
             SendMessageW(m_controls[i], EM_SETLIMITTEXT, 0, 0); // the boxes have no limit
         }
+        m_descriptions.describe(m_controls[i], entry.accessibleDescription);
     }
     return true;
 }

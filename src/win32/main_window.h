@@ -1,6 +1,7 @@
 // The Windows main window, Form1.
 #pragma once
 
+#include "accessibility.h"
 #include "plane_view.h"
 #include "printing.h"
 #include "program.h"
@@ -64,6 +65,7 @@ private:
     HWND m_focused = nullptr; // while another window is active
     bool m_fittingScrollBars = false;
     bool m_resizedWhileFitting = false;
+    AccessibleDescriptions m_descriptions;
     bool m_messageOpen = false;
     bool m_printEndedWhileMessage = false; // told once the open message is closed
 };
