@@ -171,6 +171,11 @@ class Selenium(Engine):
                    else self.driver.switch_to.active_element)
         element.send_keys({"Tab": Keys.TAB, "Enter": Keys.ENTER}[key])
 
+    def heard_as(self, selector, role, name):
+        from selenium.webdriver.common.by import By
+        element = self.driver.find_element(By.CSS_SELECTOR, selector)
+        return (element.aria_role, element.accessible_name) == (role, name)
+
     def windows(self):
         return len(self.driver.window_handles)
 
@@ -405,6 +410,12 @@ class Firefox(Engine):
             self.js("document.querySelector(arguments[0]).focus()", selector)
         self.keys(self.KEYS[key])
 
+    def heard_as(self, selector, role, name):
+        found = [self.send("browsingContext.locateNodes", context=self.main, locator=locator)["nodes"]
+                 for locator in ({"type": "css", "value": selector},
+                                 {"type": "accessibility", "value": {"role": role, "name": name}})]
+        return found[0][0]["sharedId"] in [node["sharedId"] for node in found[1]]
+
     def windows(self):
         return len(self.contexts())
 
@@ -552,6 +563,33 @@ def named_as_on_the_desktop(page):
     assert message[1].startswith("Errore di calcolo"), message
     page.click("message-ok")
     page.type_into("Text3", "")
+
+
+# Where each kind of control takes the keyboard, and the role it is heard as
+# (ARIA 1.3 names an image "image", earlier engines "img").
+HEARD_AS = {"plane": ("#{} canvas", "image"), "check": ("#{} input", "checkbox"), "button": ("#{}", "button"),
+            "box": ("#{}", "textbox")}
+
+
+def each_control_heard_as_designed(page):
+    """Every control's role and name as the window's table gives them, the
+    title as the page's heading, and a message as an alert dialog."""
+    page.load()
+    heard = lambda selector, role, name: (page.engine.heard_as(selector, role, name)
+                                          or role == "image" and page.engine.heard_as(selector, "img", name))
+    wrong = [(selector, role, name) for selector, role, name in
+             [(HEARD_AS[c["kind"]][0].format(c["name"]), HEARD_AS[c["kind"]][1], c["accessibleName"])
+              for c in page.js("return LumivarPage.design.controls") if c["kind"] in HEARD_AS]
+             + [("h1", "heading", "Lumivar 1.0")] if not heard(selector, role, name)]
+    page.plot_a_curve()
+    page.type_into("Text3", "1E39")
+    page.click("Command1")
+    page.message()
+    if not heard("#message", "alertdialog", "Lumivar 1.0"):
+        wrong.append(("#message", "alertdialog", "Lumivar 1.0"))
+    page.click("message-ok")
+    page.type_into("Text3", "")
+    assert not wrong, wrong
 
 
 def tab_goes_round_the_window(page):
@@ -814,7 +852,7 @@ def meets_wcag_in_each_state(page):
     assert not any(found.values()), {state: violations for state, violations in found.items() if violations}
 
 
-CASES = [starts_whole, named_as_on_the_desktop, tab_goes_round_the_window, curves_match_the_raster, fault_keeps_the_points,
+CASES = [starts_whole, named_as_on_the_desktop, each_control_heard_as_designed, tab_goes_round_the_window, curves_match_the_raster, fault_keeps_the_points,
          reset_clears_the_curves, fits_every_screen, labels_keep_their_strokes,
          help_windows_open, print_prepared, prints_whole_on_any_paper, starts_offline, fingers_reach_each_control,
          meets_wcag_in_each_state,
