@@ -20,7 +20,7 @@ test_packages=(
     dpkg-dev desktop-file-utils appstream lintian
     # The same-bytes check copies what git tracks and dates it by the last
     # commit; the installer's codes are pinned in python3.
-    git python3
+    git python3 gdb
     # The Windows program: built with mingw-w64, packaged with wixl, tested
     # under 32-bit wine (below), or as a 64-bit build under 64-bit wine where
     # the kernel runs no 32-bit programs.

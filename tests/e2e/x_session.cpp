@@ -9,9 +9,11 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <cstdio>
 #include <string>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 qint64 cpuTicks(qint64 pid)
@@ -394,8 +396,38 @@ Lumivar::Lumivar(const XSession& session) : m_session(session)
     if (command.isEmpty()) {
         command = {QStringLiteral(LUMIVAR_BINARY)};
     }
+    // A crash leaves its core where the failure can show its stack.
+    m_process.setWorkingDirectory(m_coreDir.path());
+    m_process.setChildProcessModifier([] {
+        rlimit core{};
+        if (getrlimit(RLIMIT_CORE, &core) == 0) {
+            core.rlim_cur = core.rlim_max;
+            setrlimit(RLIMIT_CORE, &core);
+        }
+    });
     m_process.start(command.takeFirst(), command);
     m_process.waitForStarted(10000);
+}
+
+QString Lumivar::crashStack() const
+{
+    const QStringList cores = QDir(m_coreDir.path()).entryList({QStringLiteral("core*")}, QDir::Files);
+    if (cores.isEmpty()) {
+        QFile pattern(QStringLiteral("/proc/sys/kernel/core_pattern"));
+        return QStringLiteral("; no core dumped, the kernel's pattern: ")
+               + (pattern.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(pattern.readAll()).trimmed()
+                                                    : QStringLiteral("unread"));
+    }
+    QProcess gdb;
+    gdb.setProcessChannelMode(QProcess::MergedChannels);
+    gdb.start(QStringLiteral("gdb"),
+              {QStringLiteral("-batch"), QStringLiteral("-nx"), QStringLiteral("-ex"),
+               QStringLiteral("bt 40"), QStringLiteral("-ex"), QStringLiteral("thread apply all bt 20"),
+               m_process.program(), m_coreDir.filePath(cores.first())});
+    gdb.waitForFinished(kDeadlineMs);
+    // Whole on the error stream: a test's failure message is cut short.
+    std::fprintf(stderr, "The crashed program's stack:\n%s\n", gdb.readAll().constData());
+    return QStringLiteral("; its stack is printed above");
 }
 
 bool Lumivar::isWindowsProgram()
@@ -417,8 +449,9 @@ QString Lumivar::howItEnded() const
         return QStringLiteral("the program still running");
     }
     if (m_process.exitStatus() == QProcess::CrashExit) {
-        return QStringLiteral("the program ended by signal %1 (a sanitizer's report aborts it)")
-            .arg(m_process.exitCode());
+        return QStringLiteral("the program ended by signal %1 (a sanitizer's report aborts it)%2")
+            .arg(m_process.exitCode())
+            .arg(crashStack());
     }
     return m_process.exitCode() == 0 ? QString()
                                      : QStringLiteral("the program exited with %1").arg(m_process.exitCode());

@@ -213,7 +213,10 @@ public:
     [[nodiscard]] QString mainWindowId() const;
 
 private:
+    [[nodiscard]] QString crashStack() const;
+
     const XSession& m_session;
+    QTemporaryDir m_coreDir;
     QProcess m_process;
     mutable QString m_mainWindow; // once found, whatever its size
     mutable QString m_dismissProblem;
