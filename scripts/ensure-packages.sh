@@ -14,7 +14,7 @@ test_packages=(
     xvfb xauth xdotool xclip metacity openbox x11-utils imagemagick
     # Wayland sessions: weston, GNOME's compositor (on a session bus), and
     # Qt's Wayland support.
-    weston mutter dbus-daemon qt6-wayland
+    weston mutter dbus-daemon qt6-wayland at-spi2-core python3-pyatspi
     cups cups-client cups-bsd printer-driver-cups-pdf ghostscript poppler-utils
     clang clang-tidy clang-format cppcheck libclang-rt-dev
     dpkg-dev desktop-file-utils appstream lintian

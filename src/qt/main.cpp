@@ -1,5 +1,6 @@
 // The Linux program's start: the display server, the Italian texts, the main window and the event loop.
 #include "identity.h"
+#include "qt/accessibility.h"
 #include "qt/display_choice.h"
 #include "qt/icon.h"
 #include "qt/main_window.h"
@@ -63,6 +64,7 @@ int main(int argc, char* argv[])
         QApplication::installTranslator(&qtTexts);
     }
 
+    lumivar::installAccessibleRoles();
     lumivar::Form1 form;
     form.show();
     const int status = QApplication::exec();

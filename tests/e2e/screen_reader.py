@@ -1,0 +1,151 @@
+#!/usr/bin/python3
+"""What a screen reader hears of the Linux program over AT-SPI, as Orca
+walks it: each control's role, name and description as the window's table
+gives them, a message announced as an alert with its text, the help
+window's text reachable as text, and «Chiudi» ending the program cleanly.
+Worked through AT-SPI's own actions and text, as a screen reader's user
+would. Runs on a private X server and session bus; prints the walk.
+Usage: screen_reader.py PROGRAM DESIGN_REPORT"""
+
+import json
+import os
+import subprocess
+import sys
+import time
+
+DEADLINE_S = 30
+# The AT-SPI role each kind of control is heard as.
+ROLES = {"plane": "image", "check": "check box", "button": "push button", "box": "text"}
+
+
+def wait_for(check, awaited):
+    end = time.monotonic() + DEADLINE_S
+    while time.monotonic() < end:
+        found = check()
+        if found:
+            return found
+        time.sleep(0.1)
+    raise AssertionError(f"after {DEADLINE_S} s still awaiting {awaited}")
+
+
+def descendants(node, depth=0):
+    yield node
+    for child in (node if depth < 12 else []):
+        if child is not None:
+            yield from descendants(child, depth + 1)
+
+
+def heard(node):
+    return f"{node.getRoleName()} «{node.name}»" + (f", {node.description}" if node.description else "")
+
+
+def walk(program, design):
+    import pyatspi
+    process = subprocess.Popen([program], env={**os.environ, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+                                               "QT_QPA_PLATFORM": "xcb"})
+    try:
+        desktop = pyatspi.Registry.getDesktop(0)
+        expected = {(ROLES[c["kind"]], c["accessibleName"], c["description"])
+                    for c in design["controls"] if c["kind"] in ROLES}
+
+        def application():
+            for app in desktop:
+                if app is not None and app.name and app.get_process_id() == process.pid:
+                    nodes = list(descendants(app))
+                    if expected <= {(n.getRoleName(), n.name, n.description) for n in nodes}:
+                        return app, nodes
+            return None
+        try:
+            app, nodes = wait_for(application, "every control of the main window in the accessibility tree")
+        except AssertionError as missing:
+            raise AssertionError(f"{missing}; the program {'runs' if process.poll() is None else 'ended'}, "
+                                 f"the applications: {[(a.name, a.get_process_id()) for a in desktop if a]}")
+        window = app[0]
+        assert (window.getRoleName(), window.name) == ("frame", design["title"]), heard(window)
+        print(heard(window))
+        for node in nodes:
+            if (node.getRoleName(), node.name, node.description) in expected:
+                print("  " + heard(node))
+        by_name = {(n.getRoleName(), n.name): n for n in nodes}
+
+        def press(name):
+            action = by_name[("push button", name)].queryAction()
+            action.doAction(0)
+
+        # A message: the check box ticked, an overflowing amplitude, a plot.
+        check = next(n for n in nodes if n.getRoleName() == "check box")
+        check.queryAction().doAction(0)
+        boxes = [n for n in nodes if n.getRoleName() == "text"]
+        typed = {next(c["accessibleName"] for c in design["controls"] if c["name"] == name): text
+                 for name, text in (("Text2", "1"), ("Text3", "1E39"))}
+        for name, text in typed.items():
+            by_name[("text", name)].queryEditableText().setTextContents(text)
+        press(next(c["caption"] for c in design["controls"] if c["name"] == "Command1"))
+
+        def alert():
+            for node in descendants(app):
+                if node.getRoleName() == "alert":
+                    texts = [n for n in descendants(node) if n.getRoleName() == "label" and n.name]
+                    return node, texts
+            return None
+        box, texts = wait_for(alert, "a message announced as an alert")
+        said = " ".join(t.name for t in texts)
+        assert "Errore di calcolo" in said, said
+        print(f"{heard(box)}: {said}")
+        ok = next(n for n in descendants(box) if n.getRoleName() == "push button")
+        print("  " + heard(ok))
+        ok.queryAction().doAction(0)
+        wait_for(lambda: not any(n.getRoleName() == "alert" for n in descendants(app)), "the message closed")
+        for name in typed:
+            by_name[("text", name)].queryEditableText().setTextContents("")
+        assert len(boxes) == 4, [heard(b) for b in boxes]
+
+        # A help window, its text readable as text.
+        press(next(c["caption"] for c in design["controls"] if c["name"] == "Command5"))
+
+        def help_text():
+            for window in app:
+                if window is not None and window.name == design["helpTitle"]:
+                    for node in descendants(window):
+                        if node.name == design["helpName"]:
+                            return window, node
+            return None
+        window, text = wait_for(help_text, "the help window's text in the accessibility tree")
+        read = text.queryText().getText(0, -1)
+        assert read == design["helpText"], read[:80]
+        print(heard(window))
+        print(f"  {heard(text)}: {read[:60]}…")
+
+        press(next(c["caption"] for c in design["controls"] if c["name"] == "Command4"))
+        status = process.wait(DEADLINE_S)
+        assert status == 0, f"the program ended with {status} after «Chiudi»"
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+
+
+def main():
+    program, report = sys.argv[1:3]
+    if "LUMIVAR_SCREEN_READER_BUS" not in os.environ:
+        # A display of its own and a session bus of its own, which starts the
+        # accessibility bus when asked.
+        server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        try:
+            display = server.stdout.readline().strip()
+            assert display, "Xvfb did not start"
+            return subprocess.run(["dbus-run-session", "--", sys.executable, __file__, program, report],
+                                  env={**os.environ, "DISPLAY": f":{display}",
+                                       "LUMIVAR_SCREEN_READER_BUS": "1"}).returncode
+        finally:
+            server.terminate()
+            server.wait()
+    design = json.loads(subprocess.run([report], capture_output=True, text=True, check=True).stdout)
+    walk(program, design)
+    print("PASS: what a screen reader hears")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
