@@ -19,6 +19,7 @@ namespace {
 class ReadableText final : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit ReadableText(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    using QAccessibleWidget::text; // the name and the description, beside the text's parts
 
     void* interface_cast(QAccessible::InterfaceType type) override
     {
@@ -59,7 +60,7 @@ private:
 QAccessibleInterface* accessibleFor(const QString& /*className*/, QObject* object)
 {
     if (auto* label = qobject_cast<QLabel*>(object);
-        label != nullptr && qobject_cast<Dialog*>(label->parent())) {
+        label != nullptr && qobject_cast<Dialog*>(label->parent()) != nullptr) {
         return new ReadableText(label);
     }
     if (auto* plane = qobject_cast<PlaneWidget*>(object)) {
