@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -156,6 +157,7 @@ private slots:
     void resetDrawsTheGrid();
     void typedCurveAppearsWhereTheFormulaPutsIt();
     void helpWindowsOpen();
+    void screenReaderReadsEachControl();
     void withoutDisplayItSaysSo_data();
     void withoutDisplayItSaysSo();
     void fallsBackToX11Silently();
@@ -498,6 +500,53 @@ void TestEndToEndWindow::onWaylandAtEachScale()
              qPrintable(
                  QStringLiteral("\"Chiudi\" clicked on the screen, the view scrolled by %1").arg(shift.y())));
     VERIFY_ENDED(program.howItEnded());
+}
+
+void TestEndToEndWindow::screenReaderReadsEachControl()
+{
+    // The Linux program's tree is walked over AT-SPI by a test of its own.
+    const QString reader = qEnvironmentVariable("LUMIVAR_E2E_ACCESSIBLE_NAMES");
+    if (!Lumivar::isWindowsProgram() || reader.isEmpty()) {
+        QSKIP("MSAA is the Windows program's");
+    }
+    const auto said = m_session->run(QStringLiteral("wine"), {reader});
+    QVERIFY2(said, "the MSAA reader beside the program");
+    qInfo("MSAA, id role name description:\n%s", qPrintable(*said));
+    // id, role, name, description: wine names every control and calls each a
+    // client, and gives no description it was handed.
+    // MSAA's roles: a client, a push button, a check button, a text, a static text.
+    constexpr int kClient = 10;
+    const auto roleOf = [](ControlKind kind) {
+        switch (kind) {
+        case ControlKind::PushButton:
+            return 43;
+        case ControlKind::CheckBox:
+            return 44;
+        case ControlKind::TextBox:
+            return 42;
+        case ControlKind::Label:
+            return 41;
+        case ControlKind::DrawingBox:
+            break;
+        }
+        return kClient;
+    };
+    QList<std::pair<int, QString>> read;
+    for (const QString& line : said->split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        read.append({fields.value(1).toInt(), fields.value(2).simplified()});
+    }
+    for (const ControlEntry& entry : lumivar::kForm1Controls) {
+        const std::string_view designed = entry.accessibleName.empty() ? entry.caption : entry.accessibleName;
+        const QString name =
+            QString::fromUtf8(designed.data(), static_cast<qsizetype>(designed.size())).simplified();
+        QVERIFY2(std::any_of(read.cbegin(), read.cend(),
+                             [&](const auto& control) {
+                                 return control.second == name
+                                        && (control.first == kClient || control.first == roleOf(entry.kind));
+                             }),
+                 qPrintable(QStringLiteral("«%1» read with its role").arg(name)));
+    }
 }
 
 void TestEndToEndWindow::withoutDisplayItSaysSo_data()
