@@ -11,21 +11,12 @@ import json
 import os
 import subprocess
 import sys
-import time
 
-DEADLINE_S = 30
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "web"))
+from test_web import DEADLINE_S, wait_for  # noqa: E402 - the page tests' own wait, found beside them
+
 # The AT-SPI role each kind of control is heard as.
 ROLES = {"plane": "image", "check": "check box", "button": "push button", "box": "text"}
-
-
-def wait_for(check, awaited):
-    end = time.monotonic() + DEADLINE_S
-    while time.monotonic() < end:
-        found = check()
-        if found:
-            return found
-        time.sleep(0.1)
-    raise AssertionError(f"after {DEADLINE_S} s still awaiting {awaited}")
 
 
 def descendants(node, depth=0):
