@@ -1,6 +1,7 @@
-// Prints what a screen reader reads of the Windows program's main window
-// through MSAA: each control's id, role, name and description, a line each,
-// tab-separated, in UTF-8. Run beside the program, under wine or Windows.
+// Prints what a screen reader reads of the Windows program's main window, or
+// with "message" of its open message box, through MSAA: each control's id,
+// role, name and description, a line each, tab-separated, in UTF-8. Run
+// beside the program, under wine or Windows.
 #include <windows.h>
 
 #include <initguid.h> // IID_IAccessible defined here
@@ -62,15 +63,16 @@ BOOL CALLBACK printControl(HWND window, LPARAM /*unused*/)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    HWND main = FindWindowW(L"LumivarForm1", nullptr);
-    if (main == nullptr) {
-        std::fputs("no Lumivar main window\n", stderr);
+    const bool message = argc > 1 && std::string(argv[1]) == "message";
+    HWND window = message ? FindWindowW(L"#32770", L"Lumivar 1.0") : FindWindowW(L"LumivarForm1", nullptr);
+    if (window == nullptr) {
+        std::fputs(message ? "no Lumivar message box\n" : "no Lumivar main window\n", stderr);
         return 1;
     }
-    EnumChildWindows(main, printControl, 0);
+    EnumChildWindows(window, printControl, 0);
     std::fflush(stdout);
     CoUninitialize();
     return 0;
