@@ -13,7 +13,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "web"))
-from test_web import DEADLINE_S, wait_for  # noqa: E402 - the page tests' own wait, found beside them
+from test_web import DEADLINE_S, start_xvfb, wait_for  # noqa: E402 - the page tests' own wait, found beside them
 
 # The AT-SPI role each kind of control is heard as.
 ROLES = {"plane": "image", "check": "check box", "button": "push button", "box": "text"}
@@ -134,14 +134,10 @@ def main():
     if "LUMIVAR_SCREEN_READER_BUS" not in os.environ:
         # A display of its own and a session bus of its own, which starts the
         # accessibility bus when asked.
-        server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        server = start_xvfb()
         try:
-            display = server.stdout.readline().strip()
-            assert display, "Xvfb did not start"
             return subprocess.run(["dbus-run-session", "--", sys.executable, __file__, program, report],
-                                  env={**os.environ, "DISPLAY": f":{display}",
-                                       "LUMIVAR_SCREEN_READER_BUS": "1"}).returncode
+                                  env={**os.environ, "LUMIVAR_SCREEN_READER_BUS": "1"}).returncode
         finally:
             server.terminate()
             server.wait()

@@ -459,8 +459,12 @@ ENGINES = {"chromium": Chromium, "webkit": WebKit, "firefox": Firefox}
 
 
 def start_xvfb():
+    """A private X server. It keeps running as clients come and go: by
+    default an X server resets when its last client leaves, and refuses
+    connections meanwhile."""
     read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                             "-noreset"],
                             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write)
     with os.fdopen(read) as display:
