@@ -64,7 +64,7 @@ for file in usr/bin/lumivar usr/share/applications/it.lumivar.Lumivar.desktop \
     [ -f "$scratch/$file" ] || { echo "missing from the package: $file" >&2; exit 1; }
 done
 
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null)
 xvfb_pid=$!
 read -r -t 20 display <&3
 mkdir -m 0700 "$scratch/runtime"

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bench=build/release/bench
-exec {display}< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+exec {display}< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null)
 server=$!
 trap 'kill $server 2>/dev/null || true' EXIT
 read -r -t 30 -u "$display" number || { echo "Xvfb did not start" >&2; exit 1; }

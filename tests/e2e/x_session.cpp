@@ -60,11 +60,13 @@ QString XSession::start(QSize screen)
     };
     m_server = std::make_unique<QProcess>();
     m_server->setStandardErrorFile(serverLog);
-    // -displayfd picks a free display and tells its number.
+    // -displayfd picks a free display and tells its number. The server keeps
+    // running as clients come and go: by default it resets when its last
+    // client leaves, and refuses connections meanwhile.
     m_server->start(QStringLiteral("Xvfb"),
                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                      QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
-                     QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                     QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
     if (!m_server->waitForStarted(10000)) {
         return QStringLiteral("Xvfb did not start: ") + m_server->errorString();
     }

@@ -11,7 +11,7 @@ start)
     rm -rf "$WINEPREFIX"
     # wine needs a display even to boot; a private one, gone afterwards.
     # Its number arrives on the pipe once it is ready.
-    exec {display}< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+    exec {display}< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null)
     server=$!
     trap 'kill $server 2>/dev/null || true' EXIT
     read -r -t 30 -u "$display" number || { echo "Xvfb did not start within 30 s" >&2; exit 1; }
