@@ -62,8 +62,10 @@ def walk(program, design):
         try:
             app, nodes = wait_for(settled(application), "every control of the main window in the accessibility tree")
         except AssertionError as missing:
+            seen = [heard(n) for a in desktop if a and a.get_process_id() == process.pid for n in descendants(a)]
             raise AssertionError(f"{missing}; the program {'runs' if process.poll() is None else 'ended'}, "
-                                 f"the applications: {[(a.name, a.get_process_id()) for a in desktop if a]}")
+                                 f"the applications: {[(a.name, a.get_process_id()) for a in desktop if a]}, "
+                                 f"its tree: {seen}")
         window = app[0]
         assert (window.getRoleName(), window.name) == ("frame", design["title"]), heard(window)
         print(heard(window))
