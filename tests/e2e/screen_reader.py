@@ -16,13 +16,14 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from test_web import DEADLINE_S, start_xvfb, wait_for  # noqa: E402 - the page tests' own wait, found beside them
 
 # The AT-SPI role each kind of control is heard as.
-ROLES = {"plane": "image", "check": "check box", "button": "push button", "box": "text"}
+ROLES = {"plane": "IMAGE", "check": "CHECK_BOX", "button": "PUSH_BUTTON", "box": "TEXT"}
 
 
 def role(node):
-    """A node's role by AT-SPI's own name for it: the program's name for it
-    is in the program's language."""
-    return node.getRole().value_nick.replace("-", " ")
+    """A node's role as AT-SPI's constant names it: the program gives it a
+    name in its own language, and AT-SPI's short names change between
+    versions ("push button", then "button")."""
+    return node.getRole().value_name.removeprefix("ATSPI_ROLE_")
 
 
 def settled(check):
@@ -46,7 +47,7 @@ def descendants(node, depth=0):
 
 
 def heard(node):
-    return f"{role(node)} «{node.name}»" + (f", {node.description}" if node.description else "")
+    return f"{node.getRole().value_nick.replace('-', ' ')} «{node.name}»" + (f", {node.description}" if node.description else "")
 
 
 def walk(program, design):
@@ -73,7 +74,7 @@ def walk(program, design):
                                  f"the applications: {[(a.name, a.get_process_id()) for a in desktop if a]}, "
                                  f"its tree: {seen}")
         window = app[0]
-        assert (role(window), window.name) == ("frame", design["title"]), heard(window)
+        assert (role(window), window.name) == ("FRAME", design["title"]), heard(window)
         print(heard(window))
         for node in nodes:
             if (role(node), node.name, node.description) in expected:
@@ -81,35 +82,35 @@ def walk(program, design):
         by_name = {(role(n), n.name): n for n in nodes}
 
         def press(name):
-            action = by_name[("push button", name)].queryAction()
+            action = by_name[("PUSH_BUTTON", name)].queryAction()
             action.doAction(0)
 
         # A message: the check box ticked, an overflowing amplitude, a plot.
-        check = next(n for n in nodes if role(n) == "check box")
+        check = next(n for n in nodes if role(n) == "CHECK_BOX")
         check.queryAction().doAction(0)
-        boxes = [n for n in nodes if role(n) == "text"]
+        boxes = [n for n in nodes if role(n) == "TEXT"]
         typed = {next(c["accessibleName"] for c in design["controls"] if c["name"] == name): text
                  for name, text in (("Text2", "1"), ("Text3", "1E39"))}
         for name, text in typed.items():
-            by_name[("text", name)].queryEditableText().setTextContents(text)
+            by_name[("TEXT", name)].queryEditableText().setTextContents(text)
         press(next(c["caption"] for c in design["controls"] if c["name"] == "Command1"))
 
         def alert():
             for node in descendants(app):
-                if role(node) == "alert":
-                    texts = [n for n in descendants(node) if role(n) == "label" and n.name]
+                if role(node) == "ALERT":
+                    texts = [n for n in descendants(node) if role(n) == "LABEL" and n.name]
                     return node, texts
             return None
         box, texts = wait_for(settled(alert), "a message announced as an alert")
         said = " ".join(t.name for t in texts)
         assert "Errore di calcolo" in said, said
         print(f"{heard(box)}: {said}")
-        ok = next(n for n in descendants(box) if role(n) == "push button")
+        ok = next(n for n in descendants(box) if role(n) == "PUSH_BUTTON")
         print("  " + heard(ok))
         ok.queryAction().doAction(0)
-        wait_for(settled(lambda: not any(role(n) == "alert" for n in descendants(app))), "the message closed")
+        wait_for(settled(lambda: not any(role(n) == "ALERT" for n in descendants(app))), "the message closed")
         for name in typed:
-            by_name[("text", name)].queryEditableText().setTextContents("")
+            by_name[("TEXT", name)].queryEditableText().setTextContents("")
         assert len(boxes) == 4, [heard(b) for b in boxes]
 
         # A help window, its text readable as text.
