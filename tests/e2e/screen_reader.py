@@ -20,10 +20,12 @@ ROLES = {"plane": "IMAGE", "check": "CHECK_BOX", "button": "PUSH_BUTTON", "box":
 
 
 def role(node):
-    """A node's role as AT-SPI's constant names it: the program gives it a
-    name in its own language, and AT-SPI's short names change between
-    versions ("push button", then "button")."""
-    return node.getRole().value_name.removeprefix("ATSPI_ROLE_")
+    """A node's role by the name of AT-SPI's constant for its number: the
+    program names it in its own language, and AT-SPI's own names change
+    between versions ("push button", then "button")."""
+    import pyatspi
+    return next(name for name in ("IMAGE", "CHECK_BOX", "PUSH_BUTTON", "TEXT", "FRAME", "ALERT", "LABEL", "")
+                if not name or int(node.getRole()) == int(getattr(pyatspi, f"ROLE_{name}")))
 
 
 def settled(check):
