@@ -506,11 +506,21 @@ void TestEndToEndWindow::onWaylandAtEachScale()
         QVERIFY2(changedShare(session.screenshot(), alone, controls) < 0.1,
                  "the controls clear of the help windows");
     }
+    // A failure tells a missed click (a help window over «Chiudi») from a
+    // program that did not end (its stack).
+    const QRect chiudi = form1ControlRect(Form1Control::Command4);
+    const double covered =
+        changedShare(session.screenshot(), alone,
+                     QRect(*client + (chiudi.topLeft() - shift) * scale, chiudi.size() * scale));
     CLICK_ON(*nested, at(Form1Control::Command4), "«Chiudi»");
-    QVERIFY2(program.waitForExit(kDeadlineMs),
-             qPrintable(
-                 QStringLiteral("\"Chiudi\" clicked on the screen, the view scrolled by %1").arg(shift.y())));
-    VERIFY_ENDED(program.howItEnded());
+    (void)program.waitForExit(kDeadlineMs);
+    const QString ended = program.howItEnded();
+    QVERIFY2(ended.isEmpty(),
+             qPrintable(QStringLiteral("«Chiudi» clicked on the screen, the view scrolled by %1, "
+                                       "%2 % of it changed since the help windows opened: %3")
+                            .arg(shift.y())
+                            .arg(qRound(covered * 100))
+                            .arg(ended)));
 }
 
 void TestEndToEndWindow::screenReaderReadsEachControl()

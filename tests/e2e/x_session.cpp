@@ -411,24 +411,31 @@ Lumivar::Lumivar(const XSession& session) : m_session(session)
     m_process.waitForStarted(10000);
 }
 
-QString Lumivar::crashStack() const
+QString Lumivar::stack() const
 {
-    const QStringList cores = QDir(m_coreDir.path()).entryList({QStringLiteral("core*")}, QDir::Files);
-    if (cores.isEmpty()) {
-        QFile pattern(QStringLiteral("/proc/sys/kernel/core_pattern"));
-        return QStringLiteral("; no core dumped, the kernel's pattern: ")
-               + (pattern.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(pattern.readAll()).trimmed()
-                                                    : QStringLiteral("unread"));
+    QStringList target{m_process.program()};
+    if (m_process.state() != QProcess::NotRunning) {
+        target = {QStringLiteral("-p"), QString::number(m_process.processId())};
+    } else {
+        const QStringList cores = QDir(m_coreDir.path()).entryList({QStringLiteral("core*")}, QDir::Files);
+        if (cores.isEmpty()) {
+            QFile pattern(QStringLiteral("/proc/sys/kernel/core_pattern"));
+            return QStringLiteral("; no core dumped, the kernel's pattern: ")
+                   + (pattern.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(pattern.readAll()).trimmed()
+                                                        : QStringLiteral("unread"));
+        }
+        target.append(m_coreDir.filePath(cores.first()));
     }
     QProcess gdb;
     gdb.setProcessChannelMode(QProcess::MergedChannels);
     gdb.start(QStringLiteral("gdb"),
-              {QStringLiteral("-batch"), QStringLiteral("-nx"), QStringLiteral("-ex"),
-               QStringLiteral("bt 40"), QStringLiteral("-ex"), QStringLiteral("thread apply all bt 20"),
-               m_process.program(), m_coreDir.filePath(cores.first())});
+              QStringList{QStringLiteral("-batch"), QStringLiteral("-nx"), QStringLiteral("-ex"),
+                          QStringLiteral("bt 40"), QStringLiteral("-ex"),
+                          QStringLiteral("thread apply all bt 20")}
+                  + target);
     gdb.waitForFinished(kDeadlineMs);
     // Whole on the error stream: a test's failure message is cut short.
-    std::fprintf(stderr, "The crashed program's stack:\n%s\n", gdb.readAll().constData());
+    std::fprintf(stderr, "The program's stack:\n%s\n", gdb.readAll().constData());
     return QStringLiteral("; its stack is printed above");
 }
 
@@ -448,12 +455,12 @@ Lumivar::~Lumivar()
 QString Lumivar::howItEnded() const
 {
     if (m_process.state() != QProcess::NotRunning) {
-        return QStringLiteral("the program still running");
+        return QStringLiteral("the program still running") + stack();
     }
     if (m_process.exitStatus() == QProcess::CrashExit) {
         return QStringLiteral("the program ended by signal %1 (a sanitizer's report aborts it)%2")
             .arg(m_process.exitCode())
-            .arg(crashStack());
+            .arg(stack());
     }
     return m_process.exitCode() == 0 ? QString()
                                      : QStringLiteral("the program exited with %1").arg(m_process.exitCode());
@@ -464,7 +471,8 @@ QString Lumivar::end()
     if (isRunning()) {
         clickControl(lumivar::Form1Control::Command4);
         if (!m_process.waitForFinished(kDeadlineMs)) {
-            return QStringLiteral("the program still running %1 s after «Chiudi»").arg(kDeadlineMs / 1000);
+            return QStringLiteral("the program still running %1 s after «Chiudi»").arg(kDeadlineMs / 1000)
+                   + stack();
         }
     }
     return howItEnded();

@@ -213,7 +213,9 @@ public:
     [[nodiscard]] QString mainWindowId() const;
 
 private:
-    [[nodiscard]] QString crashStack() const;
+    // Prints where the program is, every thread, from its core where it
+    // crashed or from the live process; says so for a failure message.
+    [[nodiscard]] QString stack() const;
 
     const XSession& m_session;
     QTemporaryDir m_coreDir;
