@@ -13,7 +13,19 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define LUMIVAR_LEAK_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LUMIVAR_LEAK_CHECKED 1
+#endif
+#endif
+#ifdef LUMIVAR_LEAK_CHECKED
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
 
@@ -22,6 +34,20 @@ int cannotStart(std::string_view message)
 {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
     return 1;
+}
+
+// Qt's Wayland client may deadlock as it takes its connection down: its event
+// thread waits in wl_display_read_events for a read the main thread began and
+// never ended, while the main thread waits for that thread. The windows were
+// closed and the program's own objects destroyed before; the compositor drops
+// a client's resources when it goes. So the process ends without that teardown.
+[[noreturn]] void endWithoutTeardown(int status)
+{
+#ifdef LUMIVAR_LEAK_CHECKED
+    __lsan_do_leak_check(); // what the exit would have checked
+#endif
+    (void)std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 } // namespace
@@ -65,11 +91,17 @@ int main(int argc, char* argv[])
     }
 
     lumivar::installAccessibleRoles();
-    lumivar::Form1 form;
-    form.show();
-    const int status = QApplication::exec();
-    // Help windows closed in the last moments delete themselves later; let
-    // them do it before the application goes.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    int status = 0;
+    {
+        lumivar::Form1 form;
+        form.show();
+        status = QApplication::exec();
+        // Help windows closed in the last moments delete themselves later; let
+        // them do it before the application goes.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        endWithoutTeardown(status);
+    }
     return status;
 }
