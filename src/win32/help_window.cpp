@@ -23,18 +23,18 @@ bool Dialog::registerClass(HINSTANCE instance)
 
 bool Dialog::open(Program& program)
 {
+    // The client area, not the frame, opens at its designed place. The
+    // window is made there, at the screen's resolution: made at a default
+    // size and moved, under wine its X window could keep the default size.
+    RECT frame = toDevice(kDialogWindow.client, dpiOf(nullptr));
+    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
     // The window owns its object from WM_NCCREATE on, and frees it when
     // it is destroyed.
     auto dialog = std::make_unique<Dialog>(program);
-    HWND window = CreateWindowExW(0, kClassName, widen(kDialogWindow.title).c_str(), kStyle, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, program.helpOwner, nullptr,
-                                  program.instance, &dialog);
+    HWND window = CreateWindowExW(0, kClassName, widen(kDialogWindow.title).c_str(), kStyle, frame.left,
+                                  frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                                  program.helpOwner, nullptr, program.instance, &dialog);
     if (window != nullptr) {
-        // The client area, not the frame, opens at its designed place.
-        const int dpi = dpiOf(window);
-        RECT frame = toDevice(kDialogWindow.client, dpi);
-        AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-        MoveWindow(window, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, FALSE);
         ShowWindow(window, SW_SHOWNORMAL);
     }
     return window != nullptr;
