@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 
 #include <cstdio>
 #include <string>
@@ -608,17 +609,32 @@ std::optional<QString> Lumivar::dismissMessage() const
     if (!m_session.waitForActive(box)) {
         return failed(QStringLiteral("the message box %1 active").arg(box));
     }
-    // The clipboard is emptied first, so that what it holds next is this box's.
+    // The clipboard is given a mark first, so that what it holds next is this
+    // box's. xclip claims the clipboard from a child it leaves running, at a
+    // time of its own: the mark is read back before the copy, so that a late
+    // claim cannot take the clipboard from the box.
     const QStringList clipboard{QStringLiteral("-selection"), QStringLiteral("clipboard")};
+    const QString mark = QStringLiteral("lumivar-e2e-mark");
+    QTemporaryFile markFile;
+    if (!markFile.open() || markFile.write(mark.toLatin1()) != mark.size() || !markFile.flush()) {
+        return failed(QStringLiteral("a file for the clipboard's mark"));
+    }
     m_session.run(QStringLiteral("xclip"),
-                  clipboard + QStringList{QStringLiteral("-i"), QStringLiteral("/dev/null")});
-    m_session.key(QStringLiteral("ctrl+c"));
+                  clipboard + QStringList{QStringLiteral("-i"), markFile.fileName()});
     QString message;
-    waitUntil([&] {
+    const auto read = [&] {
         message = m_session.run(QStringLiteral("xclip"), clipboard + QStringList{QStringLiteral("-o")})
                       .value_or(QString());
-        return !message.isEmpty();
-    });
+        return message;
+    };
+    if (!waitUntil([&] { return read() == mark; })) {
+        return failed(QStringLiteral("the clipboard holding the mark (held: \"%1\")").arg(message));
+    }
+    m_session.key(QStringLiteral("ctrl+c"));
+    if (!waitUntil([&] { return !read().isEmpty() && message != mark; })) {
+        return failed(
+            QStringLiteral("the box's text on the clipboard after Ctrl+C (held: \"%1\")").arg(message));
+    }
     m_session.key(QStringLiteral("Return"));
     if (!m_session.waitForWindows(title, 1)) {
         seen = m_session.windows(title);
